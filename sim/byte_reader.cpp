@@ -37,7 +37,9 @@ std::u16string ByteReader::TerminatedString() {
     return text;
 }
 
-void ByteReader::AlignTo(std::size_t alignment) { Skip((alignment - m_offset % alignment) % alignment); }
+void ByteReader::AlignTo(std::size_t alignment) {
+    Skip((alignment - m_offset % alignment) % alignment);
+}
 
 void ByteReader::Skip(std::size_t count) {
     if (Has(count)) {

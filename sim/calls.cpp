@@ -42,7 +42,9 @@ std::optional<std::intptr_t> Enter(const char* name, std::string args, Failure f
     return ApplyFailure(*planned, failure);
 }
 
-void SetLastErrorValue(DWORD error) { W().calls.lastError = error; }
+void SetLastErrorValue(DWORD error) {
+    W().calls.lastError = error;
+}
 
 std::string DescribeAddress(std::uintptr_t address) {
     return address == 0 ? std::string("null") : Describe(address);
@@ -56,7 +58,10 @@ std::string Describe(LPCWSTR text) {
     return text == nullptr ? std::string("null") : "L\"" + ToUtf8(FromWide(text)) + "\"";
 }
 
-std::string Describe(LPWSTR text) { return Describe(static_cast<LPCWSTR>(text)); }
+// A writable wide buffer is an output whose contents are not defined yet.
+std::string Describe(LPWSTR buffer) {
+    return DescribeAddress(reinterpret_cast<std::uintptr_t>(buffer));
+}
 
 std::string Describe(LPCSTR text) {
     const auto address = reinterpret_cast<std::uintptr_t>(text);
@@ -70,7 +75,9 @@ std::string Describe(LPCSTR text) {
 
 namespace sim {
 
-const std::vector<CallRecord>& Calls() { return detail::W().calls.log; }
+const std::vector<CallRecord>& Calls() {
+    return detail::W().calls.log;
+}
 
 int CallCount(const std::string& name) {
     const auto& counts = detail::W().calls.counts;
@@ -94,8 +101,12 @@ void FailCall(const std::string& name, int nth, DWORD error, std::intptr_t resul
     detail::W().calls.failures.push_back(detail::PlannedFailure{name, nth, error, result});
 }
 
-DWORD LastError() { return detail::W().calls.lastError; }
+DWORD LastError() {
+    return detail::W().calls.lastError;
+}
 
-void SetLastError(DWORD error) { detail::SetLastErrorValue(error); }
+void SetLastError(DWORD error) {
+    detail::SetLastErrorValue(error);
+}
 
 }  // namespace sim

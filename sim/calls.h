@@ -34,8 +34,8 @@ std::optional<std::intptr_t> Enter(const char* name, std::string args, Failure f
 void SetLastErrorValue(DWORD error);
 
 std::string DescribeAddress(std::uintptr_t address);
-std::string Describe(LPCWSTR text);  // a string, a null, or an integer resource id as #id
-std::string Describe(LPWSTR text);
+std::string Describe(LPCWSTR text);   // a string, a null, or an integer resource id as #id
+std::string Describe(LPWSTR buffer);  // an output buffer: its address only
 std::string Describe(LPCSTR text);
 template <typename Number, std::enable_if_t<std::is_arithmetic_v<Number>, int> = 0>
 std::string Describe(Number number) {
@@ -48,7 +48,9 @@ std::string Describe(Pointee* pointer) {
     return DescribeAddress(reinterpret_cast<std::uintptr_t>(pointer));
 }
 
-inline std::string Args() { return std::string(); }
+inline std::string Args() {
+    return std::string();
+}
 template <typename First, typename... Rest>
 std::string Args(First first, Rest... rest) {
     const std::string tail = Args(rest...);

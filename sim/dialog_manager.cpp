@@ -33,7 +33,9 @@ constexpr DWORD kErrorControlIdNotFound = 1421;
 constexpr DWORD kErrorResourceDataNotFound = 1812;
 constexpr Failure kMinusOneWithLastError{FailureStyle::SetsLastError, -1};
 
-UiState& Ui() { return W().ui; }
+UiState& Ui() {
+    return W().ui;
+}
 
 struct WindowRef {
     LiveDialog* dialog;
@@ -55,10 +57,14 @@ std::optional<WindowRef> FindWindow(HWND window) {
     return std::nullopt;
 }
 
-HWND AsWindow(std::uintptr_t value) { return reinterpret_cast<HWND>(value); }
+HWND AsWindow(std::uintptr_t value) {
+    return reinterpret_cast<HWND>(value);
+}
 
 int ButtonType(const Control& control) {
-    return EqualsIgnoringCase(control.className, u"Button") ? static_cast<int>(control.style & kButtonTypeMask) : -1;
+    return EqualsIgnoringCase(control.className, u"Button")
+               ? static_cast<int>(control.style & kButtonTypeMask)
+               : -1;
 }
 
 bool IsPushButton(const Control& control) {
@@ -109,7 +115,9 @@ int FirstTabStop(const LiveDialog& dialog) {
     return -1;
 }
 
-DialogSnapshot& SnapshotOf(const LiveDialog& dialog) { return Ui().dialogs[dialog.snapshotIndex]; }
+DialogSnapshot& SnapshotOf(const LiveDialog& dialog) {
+    return Ui().dialogs[dialog.snapshotIndex];
+}
 
 // A message as it reaches the dialog window: the procedure first, then what the
 // default dialog procedure does with a message the procedure did not handle.
@@ -153,7 +161,8 @@ void Click(LiveDialog& dialog, int id) {
     const int index = FindControlIndex(dialog, id);
     if (index < 0 || !IsFocusable(dialog.controls[static_cast<std::size_t>(index)]) ||
         ButtonType(dialog.controls[static_cast<std::size_t>(index)]) < 0) {
-        ReportProblem("script clicks control " + std::to_string(id) + ", which is not a visible, enabled button");
+        ReportProblem("script clicks control " + std::to_string(id) +
+                      ", which is not a visible, enabled button");
         return;
     }
     Control& control = dialog.controls[static_cast<std::size_t>(index)];
@@ -169,7 +178,8 @@ void Click(LiveDialog& dialog, int id) {
 // Enter clicks the focused push button, or else the template's default push button, or else IDOK.
 void PressEnter(LiveDialog& dialog) {
     int id = IDOK;
-    if (dialog.focusIndex >= 0 && IsPushButton(dialog.controls[static_cast<std::size_t>(dialog.focusIndex)])) {
+    if (dialog.focusIndex >= 0 &&
+        IsPushButton(dialog.controls[static_cast<std::size_t>(dialog.focusIndex)])) {
         id = dialog.controls[static_cast<std::size_t>(dialog.focusIndex)].id;
     } else if (dialog.defaultButtonIndex >= 0) {
         id = dialog.controls[static_cast<std::size_t>(dialog.defaultButtonIndex)].id;
@@ -209,8 +219,9 @@ void PlayStep(LiveDialog& dialog, const Script::Step& step) {
             DeliverToDialog(dialog, WM_CLOSE, 0, 0);
             break;
         case Script::Kind::Command:
-            DeliverToDialog(dialog, WM_COMMAND, step.wParam,
-                            step.nullSender ? 0 : static_cast<LPARAM>(WindowOfControl(dialog, step.controlId)));
+            DeliverToDialog(
+                dialog, WM_COMMAND, step.wParam,
+                step.nullSender ? 0 : static_cast<LPARAM>(WindowOfControl(dialog, step.controlId)));
             break;
         case Script::Kind::Run:
             step.action();
@@ -220,12 +231,30 @@ void PlayStep(LiveDialog& dialog, const Script::Step& step) {
 
 DialogSnapshot SnapshotOfTemplate(const DialogTemplate& dialog, const ResourceEntry& resource, HWND owner,
                                   LPARAM initParam) {
-    DialogSnapshot snapshot{resource.name.ordinal, resource.language, dialog.style, dialog.exStyle, dialog.x,
-                            dialog.y, dialog.cx, dialog.cy, dialog.caption, dialog.pointSize, dialog.weight,
-                            dialog.italic, dialog.charset, dialog.typeface, owner, initParam, {}, 0, false, 0};
+    DialogSnapshot snapshot{resource.name.ordinal,
+                            resource.language,
+                            dialog.style,
+                            dialog.exStyle,
+                            dialog.x,
+                            dialog.y,
+                            dialog.cx,
+                            dialog.cy,
+                            dialog.caption,
+                            dialog.pointSize,
+                            dialog.weight,
+                            dialog.italic,
+                            dialog.charset,
+                            dialog.typeface,
+                            owner,
+                            initParam,
+                            {},
+                            0,
+                            false,
+                            0};
     for (const DialogItemTemplate& item : dialog.items) {
-        snapshot.controls.push_back(ControlSnapshot{item.id, item.className, item.style, item.exStyle, item.x, item.y,
-                                                    item.cx, item.cy, item.text, BST_UNCHECKED, BST_UNCHECKED});
+        snapshot.controls.push_back(ControlSnapshot{item.id, item.className, item.style, item.exStyle, item.x,
+                                                    item.y, item.cx, item.cy, item.text, BST_UNCHECKED,
+                                                    BST_UNCHECKED});
     }
     return snapshot;
 }
@@ -240,9 +269,10 @@ LiveDialog& CreateLiveDialog(const DialogTemplate& dialogTemplate, DLGPROC proce
     dialog->result = 0;
     dialog->snapshotIndex = Ui().dialogs.size() - 1;
     for (const DialogItemTemplate& item : dialogTemplate.items) {
-        dialog->controls.push_back(
-            Control{item.id, item.className, item.style, item.exStyle, item.text, BST_UNCHECKED, NewObjectValue()});
-        if (ButtonType(dialog->controls.back()) == static_cast<int>(kBsDefPushButton) && dialog->defaultButtonIndex < 0) {
+        dialog->controls.push_back(Control{item.id, item.className, item.style, item.exStyle, item.text,
+                                           BST_UNCHECKED, NewObjectValue()});
+        if (ButtonType(dialog->controls.back()) == static_cast<int>(kBsDefPushButton) &&
+            dialog->defaultButtonIndex < 0) {
             dialog->defaultButtonIndex = static_cast<int>(dialog->controls.size() - 1);
         }
     }
@@ -265,7 +295,8 @@ void Initialize(LiveDialog& dialog, LPARAM initParam) {
     for (std::size_t i = 0; i < dialog.controls.size(); ++i) {
         snapshot.controls[i].checkWhenShown = dialog.controls[i].check;
     }
-    snapshot.focusWhenShown = dialog.focusIndex < 0 ? 0 : dialog.controls[static_cast<std::size_t>(dialog.focusIndex)].id;
+    snapshot.focusWhenShown =
+        dialog.focusIndex < 0 ? 0 : dialog.controls[static_cast<std::size_t>(dialog.focusIndex)].id;
     snapshot.shown = !dialog.ended;
 }
 
@@ -293,7 +324,8 @@ INT_PTR Destroy(LiveDialog& dialog) {
     snapshot.result = dialog.result;
     const INT_PTR result = dialog.result;
     auto& live = Ui().liveDialogs;
-    live.erase(std::find_if(live.begin(), live.end(), [&](const auto& entry) { return entry.get() == &dialog; }));
+    live.erase(
+        std::find_if(live.begin(), live.end(), [&](const auto& entry) { return entry.get() == &dialog; }));
     return result;
 }
 
@@ -328,19 +360,21 @@ LRESULT SendToControl(Control& control, UINT message, WPARAM wParam) {
 
 using namespace sim::detail;
 
-INT_PTR WINAPI DialogBoxParamW(HINSTANCE hInstance, LPCWSTR lpTemplateName, HWND hWndParent, DLGPROC lpDialogFunc,
-                               LPARAM dwInitParam) {
-    if (auto injected = Enter("DialogBoxParamW", Args(hInstance, lpTemplateName, hWndParent, lpDialogFunc, dwInitParam),
-                              kMinusOneWithLastError)) {
+INT_PTR WINAPI DialogBoxParamW(HINSTANCE hInstance, LPCWSTR lpTemplateName, HWND hWndParent,
+                               DLGPROC lpDialogFunc, LPARAM dwInitParam) {
+    if (auto injected =
+            Enter("DialogBoxParamW", Args(hInstance, lpTemplateName, hWndParent, lpDialogFunc, dwInitParam),
+                  kMinusOneWithLastError)) {
         return static_cast<INT_PTR>(*injected);
     }
     if (hWndParent != nullptr && !FindWindow(hWndParent)) {
         SetLastErrorValue(kErrorInvalidWindowHandle);
         return 0;
     }
-    const ResourceEntry* resource = IsProgramModule(hInstance)
-                                        ? FindProgramResource(kResourceTypeDialog, NameOfResourceArgument(lpTemplateName))
-                                        : nullptr;
+    const ResourceEntry* resource =
+        IsProgramModule(hInstance)
+            ? FindProgramResource(kResourceTypeDialog, NameOfResourceArgument(lpTemplateName))
+            : nullptr;
     if (resource == nullptr) {
         SetLastErrorValue(ERROR_RESOURCE_NAME_NOT_FOUND);
         return -1;
@@ -374,7 +408,9 @@ int WINAPI GetDlgCtrlID(HWND hWnd) {
         return 0;
     }
     // A top-level window has no control identifier.
-    return found->controlIndex < 0 ? 0 : found->dialog->controls[static_cast<std::size_t>(found->controlIndex)].id;
+    return found->controlIndex < 0
+               ? 0
+               : found->dialog->controls[static_cast<std::size_t>(found->controlIndex)].id;
 }
 
 LRESULT WINAPI SendMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
@@ -449,10 +485,16 @@ Script& Script::Run(std::function<void()> action) {
     return *this;
 }
 
-void QueueDialogScript(const Script& script) { Ui().dialogScripts.push_back(script); }
+void QueueDialogScript(const Script& script) {
+    Ui().dialogScripts.push_back(script);
+}
 
-HWND ActiveDialog() { return Ui().liveDialogs.empty() ? nullptr : AsWindow(Ui().liveDialogs.back()->window); }
+HWND ActiveDialog() {
+    return Ui().liveDialogs.empty() ? nullptr : AsWindow(Ui().liveDialogs.back()->window);
+}
 
-const std::vector<DialogSnapshot>& Dialogs() { return Ui().dialogs; }
+const std::vector<DialogSnapshot>& Dialogs() {
+    return Ui().dialogs;
+}
 
 }  // namespace sim

@@ -85,9 +85,8 @@ std::size_t OpenHandleCount() {
 
 std::size_t OpenHandleCount(HandleKind kind) {
     const auto& entries = detail::W().handles.entries;
-    return static_cast<std::size_t>(std::count_if(entries.begin(), entries.end(), [kind](const auto& e) {
-        return e.open && e.kind == kind;
-    }));
+    return static_cast<std::size_t>(std::count_if(
+        entries.begin(), entries.end(), [kind](const auto& e) { return e.open && e.kind == kind; }));
 }
 
 std::string DescribeOpenHandles() {
@@ -110,6 +109,8 @@ std::vector<HandleRecord> HandlesCreated(HandleKind kind) {
     return records;
 }
 
-const std::vector<BadRelease>& BadReleases() { return detail::W().handles.badReleases; }
+const std::vector<BadRelease>& BadReleases() {
+    return detail::W().handles.badReleases;
+}
 
 }  // namespace sim

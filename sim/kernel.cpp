@@ -19,7 +19,9 @@ constexpr DWORD kErrorProcNotFound = 127;
 const auto kKernel32Module = reinterpret_cast<HMODULE>(static_cast<std::uintptr_t>(0x7C800000));
 const auto kCurrentProcess = reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(-1));
 
-KernelState& Kernel() { return W().kernel; }
+KernelState& Kernel() {
+    return W().kernel;
+}
 
 // "Global\name" is shared by every logon; "Local\name" and a bare name belong
 // to the caller's logon.
@@ -160,7 +162,8 @@ BOOL WINAPI CloseHandle(HANDLE hObject) {
     }
     const auto value = reinterpret_cast<std::uintptr_t>(hObject);
     const std::optional<sim::HandleKind> kind = OpenHandleKind(value);
-    if (!CloseOpenHandle("CloseHandle", value, {sim::HandleKind::Mutex, sim::HandleKind::Token, sim::HandleKind::Key})) {
+    if (!CloseOpenHandle("CloseHandle", value,
+                         {sim::HandleKind::Mutex, sim::HandleKind::Token, sim::HandleKind::Key})) {
         SetLastErrorValue(ERROR_INVALID_HANDLE);
         return FALSE;
     }
@@ -244,7 +247,9 @@ HANDLE WINAPI GetCurrentProcess() {
 
 namespace sim {
 
-void SetLogonId(DWORD logonId) { Kernel().logonId = logonId; }
+void SetLogonId(DWORD logonId) {
+    Kernel().logonId = logonId;
+}
 
 int HoldMutexInOtherProcess(const std::u16string& name, DWORD logonId) {
     const MutexName key = NamespacedName(name, logonId);
@@ -268,23 +273,37 @@ bool MutexExists(const std::u16string& name, DWORD logonId) {
     return Kernel().mutexReferences.count(NamespacedName(name, logonId)) != 0;
 }
 
-void SetKernel32Loaded(bool loaded) { Kernel().kernel32Loaded = loaded; }
+void SetKernel32Loaded(bool loaded) {
+    Kernel().kernel32Loaded = loaded;
+}
 
-void RemoveKernel32Export(const std::string& name) { Kernel().removedExports.insert(name); }
+void RemoveKernel32Export(const std::string& name) {
+    Kernel().removedExports.insert(name);
+}
 
-void SetVersion(const VersionAnswer& answer) { Kernel().version = answer; }
+void SetVersion(const VersionAnswer& answer) {
+    Kernel().version = answer;
+}
 
-const std::vector<DWORD>& VersionQuerySizes() { return Kernel().versionQuerySizes; }
+const std::vector<DWORD>& VersionQuerySizes() {
+    return Kernel().versionQuerySizes;
+}
 
-void SetNativeArchitecture(WORD architecture) { Kernel().systemInfo.wProcessorArchitecture = architecture; }
+void SetNativeArchitecture(WORD architecture) {
+    Kernel().systemInfo.wProcessorArchitecture = architecture;
+}
 
 void SetProductInfo(BOOL result, DWORD writtenType) {
     Kernel().productInfoResult = result;
     Kernel().productInfoType = writtenType;
 }
 
-const std::vector<ProductInfoCall>& ProductInfoCalls() { return Kernel().productInfoCalls; }
+const std::vector<ProductInfoCall>& ProductInfoCalls() {
+    return Kernel().productInfoCalls;
+}
 
-void SetSystemMetric(int index, int value) { Kernel().systemMetrics[index] = value; }
+void SetSystemMetric(int index, int value) {
+    Kernel().systemMetrics[index] = value;
+}
 
 }  // namespace sim

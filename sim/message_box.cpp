@@ -79,7 +79,8 @@ int WINAPI MessageBoxW(HWND hWnd, LPCWSTR lpText, LPCWSTR lpCaption, UINT uType)
         return static_cast<int>(*injected);
     }
     const int answer = NextAnswer(uType);
-    W().ui.messageBoxes.push_back(sim::MessageBoxShown{hWnd, TextOrNull(lpText), TextOrNull(lpCaption), uType, answer});
+    W().ui.messageBoxes.push_back(
+        sim::MessageBoxShown{hWnd, TextOrNull(lpText), TextOrNull(lpCaption), uType, answer});
     if (answer == 0) {
         SetLastErrorValue(ERROR_NOT_ENOUGH_MEMORY);
     }
@@ -88,8 +89,12 @@ int WINAPI MessageBoxW(HWND hWnd, LPCWSTR lpText, LPCWSTR lpCaption, UINT uType)
 
 namespace sim {
 
-void QueueMessageBoxAnswer(int answer) { W().ui.messageBoxAnswers.push_back(answer); }
+void QueueMessageBoxAnswer(int answer) {
+    W().ui.messageBoxAnswers.push_back(answer);
+}
 
-const std::vector<MessageBoxShown>& MessageBoxes() { return W().ui.messageBoxes; }
+const std::vector<MessageBoxShown>& MessageBoxes() {
+    return W().ui.messageBoxes;
+}
 
 }  // namespace sim

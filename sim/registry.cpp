@@ -16,11 +16,17 @@ namespace {
 constexpr REGSAM kViewFlags = KEY_WOW64_64KEY | KEY_WOW64_32KEY;
 constexpr LSTATUS kErrorBadPathname = 161;
 
-RegistryState& Reg() { return W().registry; }
+RegistryState& Reg() {
+    return W().registry;
+}
 
-bool IsRoot(HKEY key) { return key == HKEY_LOCAL_MACHINE; }
+bool IsRoot(HKEY key) {
+    return key == HKEY_LOCAL_MACHINE;
+}
 
-std::uintptr_t ValueOf(HKEY key) { return reinterpret_cast<std::uintptr_t>(key); }
+std::uintptr_t ValueOf(HKEY key) {
+    return reinterpret_cast<std::uintptr_t>(key);
+}
 
 OpenKey* FindOpenKey(HKEY key) {
     if (!IsOpenHandle(ValueOf(key), HandleKind::Key)) {
@@ -40,7 +46,8 @@ std::vector<std::u16string> SplitPath(const std::u16string& path) {
             part.push_back(unit);
         }
     }
-    if (!path.empty()) {
+    // One trailing backslash names the same key; a leading or doubled one is a bad path.
+    if (!part.empty()) {
         parts.push_back(part);
     }
     return parts;
@@ -56,7 +63,8 @@ std::u16string JoinPath(const std::vector<std::u16string>& parts) {
 
 // SOFTWARE\X in the 32-bit view of a 64-bit machine is SOFTWARE\WOW6432Node\X.
 std::vector<std::u16string> Redirect(std::vector<std::u16string> parts, bool view64) {
-    const bool redirected = Reg().wow64 && !view64 && !parts.empty() && EqualsIgnoringCase(parts[0], u"SOFTWARE") &&
+    const bool redirected = Reg().wow64 && !view64 && !parts.empty() &&
+                            EqualsIgnoringCase(parts[0], u"SOFTWARE") &&
                             !(parts.size() > 1 && EqualsIgnoringCase(parts[1], u"WOW6432Node"));
     if (redirected) {
         parts.insert(parts.begin() + 1, u"WOW6432Node");
@@ -130,12 +138,14 @@ RegKey* FindOrCreateNode(const std::vector<std::u16string>& parts) {
     return node;
 }
 
-bool Grants(const RegKey& node, REGSAM access) { return (access & ~kViewFlags & ~node.granted) == 0; }
+bool Grants(const RegKey& node, REGSAM access) {
+    return (access & ~kViewFlags & ~node.granted) == 0;
+}
 
 HKEY OpenKeyHandle(RegKey* node, const Target& target, REGSAM access) {
     const std::uintptr_t value = OpenHandle(HandleKind::Key);
-    Reg().openKeys[value] = OpenKey{node, target.logicalPath, JoinPath(target.nativeParts), target.view64,
-                                    access & ~kViewFlags};
+    Reg().openKeys[value] =
+        OpenKey{node, target.logicalPath, JoinPath(target.nativeParts), target.view64, access & ~kViewFlags};
     return reinterpret_cast<HKEY>(value);
 }
 
@@ -172,7 +182,18 @@ LSTATUS CheckValueAccess(HKEY key, REGSAM needed, OpenKey*& open) {
     return (open->granted & needed) == needed ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
 }
 
-std::u16string ValueKey(LPCWSTR valueName) { return FoldCase(FromWide(valueName)); }
+bool IsStringType(DWORD type) {
+    return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
+}
+
+bool LacksTerminator(const std::vector<BYTE>& data) {
+    const std::size_t size = data.size();
+    return size != 0 && (size < sizeof(WCHAR) || data[size - 1] != 0 || data[size - 2] != 0);
+}
+
+std::u16string ValueKey(LPCWSTR valueName) {
+    return FoldCase(FromWide(valueName));
+}
 
 LSTATUS QueryValue(HKEY key, LPCWSTR valueName, LPDWORD reserved, LPDWORD type, LPBYTE data, LPDWORD size) {
     OpenKey* open = nullptr;
@@ -193,6 +214,12 @@ LSTATUS QueryValue(HKEY key, LPCWSTR valueName, LPDWORD reserved, LPDWORD type, 
     if (data != nullptr && fits && storedSize != 0) {
         std::memcpy(data, stored.data.data(), storedSize);
     }
+    // A string stored without its terminator comes back terminated when the
+    // buffer has room for one more unit; the size stays the stored one.
+    if (data != nullptr && fits && IsStringType(stored.type) && LacksTerminator(stored.data) &&
+        *size - storedSize >= sizeof(WCHAR)) {
+        std::memset(data + storedSize, 0, sizeof(WCHAR));
+    }
     if (type != nullptr) {
         *type = stored.type;
     }
@@ -208,21 +235,23 @@ LSTATUS QueryValue(HKEY key, LPCWSTR valueName, LPDWORD reserved, LPDWORD type, 
 
 using namespace sim::detail;
 
-LSTATUS WINAPI RegOpenKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD ulOptions, REGSAM samDesired, PHKEY phkResult) {
-    if (auto injected = Enter("RegOpenKeyExW", Args(hKey, lpSubKey, ulOptions, samDesired, phkResult),
-                              kReturnsError)) {
+LSTATUS WINAPI RegOpenKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD ulOptions, REGSAM samDesired,
+                             PHKEY phkResult) {
+    if (auto injected =
+            Enter("RegOpenKeyExW", Args(hKey, lpSubKey, ulOptions, samDesired, phkResult), kReturnsError)) {
         return static_cast<LSTATUS>(*injected);
     }
     Target target;
-    LSTATUS result = phkResult == nullptr ? ERROR_INVALID_PARAMETER : ResolveTarget(hKey, lpSubKey, samDesired, target);
+    LSTATUS result =
+        phkResult == nullptr ? ERROR_INVALID_PARAMETER : ResolveTarget(hKey, lpSubKey, samDesired, target);
     RegKey* node = result == ERROR_SUCCESS ? FindNode(target.nativeParts) : nullptr;
     if (result == ERROR_SUCCESS && node == nullptr) {
         result = ERROR_FILE_NOT_FOUND;
     } else if (result == ERROR_SUCCESS && !Grants(*node, samDesired)) {
         result = ERROR_ACCESS_DENIED;
     }
-    if (result == ERROR_SUCCESS) {
-        *phkResult = OpenKeyHandle(node, target, samDesired);
+    if (phkResult != nullptr) {
+        *phkResult = result == ERROR_SUCCESS ? OpenKeyHandle(node, target, samDesired) : nullptr;
     }
     RecordOpen("RegOpenKeyExW", lpSubKey, target, samDesired, result, 0);
     return result;
@@ -232,14 +261,15 @@ LSTATUS WINAPI RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD Reserved, LPWS
                                REGSAM samDesired, const LPSECURITY_ATTRIBUTES lpSecurityAttributes,
                                PHKEY phkResult, LPDWORD lpdwDisposition) {
     if (auto injected = Enter("RegCreateKeyExW",
-                              Args(hKey, lpSubKey, Reserved, lpClass, dwOptions, samDesired, lpSecurityAttributes,
-                                   phkResult, lpdwDisposition),
+                              Args(hKey, lpSubKey, Reserved, lpClass, dwOptions, samDesired,
+                                   lpSecurityAttributes, phkResult, lpdwDisposition),
                               kReturnsError)) {
         return static_cast<LSTATUS>(*injected);
     }
     Target target;
-    LSTATUS result = lpSubKey == nullptr || phkResult == nullptr ? ERROR_INVALID_PARAMETER
-                                                                  : ResolveTarget(hKey, lpSubKey, samDesired, target);
+    LSTATUS result = lpSubKey == nullptr || phkResult == nullptr
+                         ? ERROR_INVALID_PARAMETER
+                         : ResolveTarget(hKey, lpSubKey, samDesired, target);
     RegKey* node = nullptr;
     bool created = false;
     if (result == ERROR_SUCCESS) {
@@ -249,32 +279,37 @@ LSTATUS WINAPI RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD Reserved, LPWS
         result = ERROR_ACCESS_DENIED;
     }
     const DWORD disposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
-    if (result == ERROR_SUCCESS) {
-        *phkResult = OpenKeyHandle(node, target, samDesired);
-        if (lpdwDisposition != nullptr) {
-            *lpdwDisposition = disposition;
-        }
+    if (phkResult != nullptr) {
+        *phkResult = result == ERROR_SUCCESS ? OpenKeyHandle(node, target, samDesired) : nullptr;
     }
-    RecordOpen("RegCreateKeyExW", lpSubKey, target, samDesired, result, result == ERROR_SUCCESS ? disposition : 0);
+    if (result == ERROR_SUCCESS && lpdwDisposition != nullptr) {
+        *lpdwDisposition = disposition;
+    }
+    RecordOpen("RegCreateKeyExW", lpSubKey, target, samDesired, result,
+               result == ERROR_SUCCESS ? disposition : 0);
     return result;
 }
 
-LSTATUS WINAPI RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, LPDWORD lpReserved, LPDWORD lpType, LPBYTE lpData,
-                                LPDWORD lpcbData) {
-    if (auto injected = Enter("RegQueryValueExW", Args(hKey, lpValueName, lpReserved, lpType, lpData, lpcbData),
-                              kReturnsError)) {
+LSTATUS WINAPI RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, LPDWORD lpReserved, LPDWORD lpType,
+                                LPBYTE lpData, LPDWORD lpcbData) {
+    if (auto injected = Enter("RegQueryValueExW",
+                              Args(hKey, lpValueName, lpReserved, lpType, lpData, lpcbData), kReturnsError)) {
         return static_cast<LSTATUS>(*injected);
     }
     const DWORD bufferSize = lpcbData == nullptr ? 0 : *lpcbData;
     const LSTATUS result = QueryValue(hKey, lpValueName, lpReserved, lpType, lpData, lpcbData);
+    // Asked for the size alone, a failed query reports a size of 0.
+    if (result != ERROR_SUCCESS && lpData == nullptr && lpcbData != nullptr) {
+        *lpcbData = 0;
+    }
     const OpenKey* open = FindOpenKey(hKey);
-    Reg().queries.push_back(
-        sim::RegistryQuery{open == nullptr ? u"" : open->nativePath, FromWide(lpValueName), bufferSize, result});
+    Reg().queries.push_back(sim::RegistryQuery{open == nullptr ? u"" : open->nativePath,
+                                               FromWide(lpValueName), bufferSize, result});
     return result;
 }
 
-LSTATUS WINAPI RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD Reserved, DWORD dwType, const BYTE* lpData,
-                              DWORD cbData) {
+LSTATUS WINAPI RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD Reserved, DWORD dwType,
+                              const BYTE* lpData, DWORD cbData) {
     if (auto injected = Enter("RegSetValueExW", Args(hKey, lpValueName, Reserved, dwType, lpData, cbData),
                               kReturnsError)) {
         return static_cast<LSTATUS>(*injected);
@@ -320,9 +355,13 @@ LSTATUS WINAPI RegCloseKey(HKEY hKey) {
 
 namespace sim {
 
-void CreateKey(const std::u16string& path) { FindOrCreateNode(SplitPath(path)); }
+void CreateKey(const std::u16string& path) {
+    FindOrCreateNode(SplitPath(path));
+}
 
-bool KeyExists(const std::u16string& path) { return FindNode(SplitPath(path)) != nullptr; }
+bool KeyExists(const std::u16string& path) {
+    return FindNode(SplitPath(path)) != nullptr;
+}
 
 void SetValue(const std::u16string& path, const std::u16string& name, DWORD type, std::vector<BYTE> data) {
     FindOrCreateNode(SplitPath(path))->values[FoldCase(name)] = StoredValue{type, std::move(data)};
@@ -343,12 +382,20 @@ std::optional<StoredValue> Value(const std::u16string& path, const std::u16strin
     return found == node->values.end() ? std::nullopt : std::optional<StoredValue>(found->second);
 }
 
-void SetKeyAccess(const std::u16string& path, REGSAM granted) { FindOrCreateNode(SplitPath(path))->granted = granted; }
+void SetKeyAccess(const std::u16string& path, REGSAM granted) {
+    FindOrCreateNode(SplitPath(path))->granted = granted;
+}
 
-void SetWow64(bool on) { Reg().wow64 = on; }
+void SetWow64(bool on) {
+    Reg().wow64 = on;
+}
 
-const std::vector<RegistryOpen>& RegistryOpens() { return Reg().opens; }
+const std::vector<RegistryOpen>& RegistryOpens() {
+    return Reg().opens;
+}
 
-const std::vector<RegistryQuery>& RegistryQueries() { return Reg().queries; }
+const std::vector<RegistryQuery>& RegistryQueries() {
+    return Reg().queries;
+}
 
 }  // namespace sim

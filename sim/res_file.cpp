@@ -40,7 +40,8 @@ bool ReadEntry(const std::vector<BYTE>& bytes, std::size_t& offset, ResourceEntr
 
 }  // namespace
 
-bool ParseResourceFile(const std::vector<BYTE>& bytes, std::vector<ResourceEntry>& entries, std::string& error) {
+bool ParseResourceFile(const std::vector<BYTE>& bytes, std::vector<ResourceEntry>& entries,
+                       std::string& error) {
     entries.clear();
     std::size_t offset = 0;
     while (offset < bytes.size()) {

@@ -24,6 +24,7 @@ struct ResourceEntry {
 };
 
 // False with a reason when the bytes are not a well-formed resource file.
-bool ParseResourceFile(const std::vector<BYTE>& bytes, std::vector<ResourceEntry>& entries, std::string& error);
+bool ParseResourceFile(const std::vector<BYTE>& bytes, std::vector<ResourceEntry>& entries,
+                       std::string& error);
 
 }  // namespace sim::detail

@@ -37,8 +37,9 @@ bool IsRemoved(const ResourceEntry& entry) {
 
 const ResourceEntry* FindInLanguage(WORD type, const ResourceName& name, int language) {
     for (const ResourceEntry& entry : ProgramResources()) {
-        const bool matches = entry.type.text.empty() && entry.type.ordinal == type && SameName(entry.name, name) &&
-                             (language < 0 || entry.language == language) && !IsRemoved(entry);
+        const bool matches = entry.type.text.empty() && entry.type.ordinal == type &&
+                             SameName(entry.name, name) && (language < 0 || entry.language == language) &&
+                             !IsRemoved(entry);
         if (matches) {
             return &entry;
         }
@@ -46,20 +47,20 @@ const ResourceEntry* FindInLanguage(WORD type, const ResourceName& name, int lan
     return nullptr;
 }
 
-WORD PrimaryLanguage(WORD language) { return static_cast<WORD>(language & 0x3FF); }
+WORD PrimaryLanguage(WORD language) {
+    return static_cast<WORD>(language & 0x3FF);
+}
 
 }  // namespace
 
-bool IsProgramModule(HINSTANCE instance) { return instance == nullptr || instance == kProgramInstance; }
+bool IsProgramModule(HINSTANCE instance) {
+    return instance == nullptr || instance == kProgramInstance;
+}
 
 const ResourceEntry* FindProgramResource(WORD type, const ResourceName& name) {
     const WORD ui = W().ui.uiLanguage;
-    const int chain[] = {ui,
-                         PrimaryLanguage(ui),
-                         PrimaryLanguage(ui) | 0x0400,
-                         0x0000,
-                         kLanguageEnglishUs,
-                         -1};
+    const int chain[] = {ui,     PrimaryLanguage(ui), PrimaryLanguage(ui) | 0x0400,
+                         0x0000, kLanguageEnglishUs,  -1};
     for (int language : chain) {
         if (const ResourceEntry* found = FindInLanguage(type, name, language)) {
             return found;
@@ -99,7 +100,8 @@ bool FindStringInBlock(const ResourceEntry& block, UINT id, const BYTE*& units, 
 }  // namespace
 
 int WINAPI LoadStringW(HINSTANCE hInstance, UINT uID, LPWSTR lpBuffer, int cchBufferMax) {
-    if (auto injected = Enter("LoadStringW", Args(hInstance, uID, lpBuffer, cchBufferMax), kZeroWithLastError)) {
+    if (auto injected =
+            Enter("LoadStringW", Args(hInstance, uID, lpBuffer, cchBufferMax), kZeroWithLastError)) {
         return static_cast<int>(*injected);
     }
     if (lpBuffer == nullptr || cchBufferMax < 0) {
@@ -107,15 +109,17 @@ int WINAPI LoadStringW(HINSTANCE hInstance, UINT uID, LPWSTR lpBuffer, int cchBu
         return 0;
     }
     const ResourceEntry* block =
-        IsProgramModule(hInstance) ? FindProgramResource(kResourceTypeString, ResourceName{static_cast<WORD>(uID / 16 + 1), {}})
-                                   : nullptr;
+        IsProgramModule(hInstance)
+            ? FindProgramResource(kResourceTypeString, ResourceName{static_cast<WORD>(uID / 16 + 1), {}})
+            : nullptr;
     const BYTE* units = nullptr;
     WORD length = 0;
     if (block == nullptr || !FindStringInBlock(*block, uID, units, length)) {
         if (cchBufferMax > 0) {
             lpBuffer[0] = 0;
         }
-        SetLastErrorValue(IsProgramModule(hInstance) ? ERROR_RESOURCE_NAME_NOT_FOUND : kErrorResourceDataNotFound);
+        SetLastErrorValue(IsProgramModule(hInstance) ? ERROR_RESOURCE_NAME_NOT_FOUND
+                                                     : kErrorResourceDataNotFound);
         return 0;
     }
     // With no room at all the caller receives a read-only pointer to the resource itself.
@@ -143,12 +147,20 @@ bool LoadResourceFile(const std::string& path, std::string& error) {
     return ParseResourceFile(bytes, ProgramResources(), error);
 }
 
-HINSTANCE ProgramInstance() { return kProgramInstance; }
+HINSTANCE ProgramInstance() {
+    return kProgramInstance;
+}
 
-void SetUiLanguage(WORD language) { W().ui.uiLanguage = language; }
+void SetUiLanguage(WORD language) {
+    W().ui.uiLanguage = language;
+}
 
-void RemoveResource(WORD type, WORD id) { W().ui.removedResources.insert({type, id, -1}); }
+void RemoveResource(WORD type, WORD id) {
+    W().ui.removedResources.insert({type, id, -1});
+}
 
-void RemoveResource(WORD type, WORD id, WORD language) { W().ui.removedResources.insert({type, id, language}); }
+void RemoveResource(WORD type, WORD id, WORD language) {
+    W().ui.removedResources.insert({type, id, language});
+}
 
 }  // namespace sim

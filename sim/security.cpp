@@ -28,14 +28,15 @@ struct KnownPrivilege {
 
 // The locally unique identifiers Windows assigns to these privileges.
 const KnownPrivilege kKnownPrivileges[] = {
-    {u"SeSystemtimePrivilege", 12},        {u"SeBackupPrivilege", 17},
-    {u"SeRestorePrivilege", 18},           {u"SeShutdownPrivilege", 19},
-    {u"SeDebugPrivilege", 20},             {u"SeChangeNotifyPrivilege", 23},
-    {u"SeRemoteShutdownPrivilege", 24},    {u"SeUndockPrivilege", 25},
-    {u"SeIncreaseWorkingSetPrivilege", 33}, {u"SeTimeZonePrivilege", 34},
+    {u"SeSystemtimePrivilege", 12},     {u"SeBackupPrivilege", 17}, {u"SeRestorePrivilege", 18},
+    {u"SeShutdownPrivilege", 19},       {u"SeDebugPrivilege", 20},  {u"SeChangeNotifyPrivilege", 23},
+    {u"SeRemoteShutdownPrivilege", 24}, {u"SeUndockPrivilege", 25}, {u"SeIncreaseWorkingSetPrivilege", 33},
+    {u"SeTimeZonePrivilege", 34},
 };
 
-SecurityState& Security() { return W().security; }
+SecurityState& Security() {
+    return W().security;
+}
 
 const KnownPrivilege* FindKnownPrivilege(const std::u16string& name) {
     for (const KnownPrivilege& known : kKnownPrivileges) {
@@ -94,7 +95,8 @@ DWORD ApplyPrivileges(BOOL disableAll, const std::vector<LUID_AND_ATTRIBUTES>& e
         previous.push_back(LUID_AND_ATTRIBUTES{entry->luid, entry->enabled ? kEnabled : 0u});
         entry->enabled = (wanted.Attributes & SE_PRIVILEGE_ENABLED) != 0;
         if ((wanted.Attributes & kPrivilegeRemoved) != 0) {
-            Security().privileges.erase(Security().privileges.begin() + (entry - Security().privileges.data()));
+            Security().privileges.erase(Security().privileges.begin() +
+                                        (entry - Security().privileges.data()));
         }
     }
     return result;
@@ -134,8 +136,10 @@ BOOL AdjustPrivileges(HANDLE token, BOOL disableAll, PTOKEN_PRIVILEGES newState,
     // A call that cannot report the previous state changes nothing.
     const std::vector<PrivilegeEntry> before = Security().privileges;
     std::vector<LUID_AND_ATTRIBUTES> previous;
-    const DWORD outcome = ApplyPrivileges(disableAll, disableAll ? std::vector<LUID_AND_ATTRIBUTES>() : EntriesOf(newState), previous);
-    if (previousState != nullptr && !WritePreviousState(previous, bufferLength, previousState, returnLength)) {
+    const DWORD outcome = ApplyPrivileges(
+        disableAll, disableAll ? std::vector<LUID_AND_ATTRIBUTES>() : EntriesOf(newState), previous);
+    if (previousState != nullptr &&
+        !WritePreviousState(previous, bufferLength, previousState, returnLength)) {
         Security().privileges = before;
         return FALSE;
     }
@@ -163,7 +167,8 @@ std::vector<PrivilegeEntry> SecurityState::DefaultPrivileges() {
 std::vector<TokenGroup> SecurityState::GroupsOf(Account account) {
     switch (account) {
         case Account::ElevatedAdmin:
-            return {BuiltinGroup(DOMAIN_ALIAS_RID_ADMINS, kEnabledGroup), BuiltinGroup(kUsersRid, kEnabledGroup)};
+            return {BuiltinGroup(DOMAIN_ALIAS_RID_ADMINS, kEnabledGroup),
+                    BuiltinGroup(kUsersRid, kEnabledGroup)};
         case Account::UnelevatedAdmin:
             return {BuiltinGroup(DOMAIN_ALIAS_RID_ADMINS, sim::kGroupUseForDenyOnly),
                     BuiltinGroup(kUsersRid, kEnabledGroup)};
@@ -196,7 +201,8 @@ BOOL WINAPI OpenProcessToken(HANDLE ProcessHandle, DWORD DesiredAccess, PHANDLE 
 }
 
 BOOL WINAPI LookupPrivilegeValueW(LPCWSTR lpSystemName, LPCWSTR lpName, PLUID lpLuid) {
-    if (auto injected = Enter("LookupPrivilegeValueW", Args(lpSystemName, lpName, lpLuid), kFalseWithLastError)) {
+    if (auto injected =
+            Enter("LookupPrivilegeValueW", Args(lpSystemName, lpName, lpLuid), kFalseWithLastError)) {
         return static_cast<BOOL>(*injected);
     }
     const KnownPrivilege* known = lpName == nullptr ? nullptr : FindKnownPrivilege(FromWide(lpName));
@@ -214,14 +220,14 @@ BOOL WINAPI LookupPrivilegeValueW(LPCWSTR lpSystemName, LPCWSTR lpName, PLUID lp
 
 BOOL WINAPI AdjustTokenPrivileges(HANDLE TokenHandle, BOOL DisableAllPrivileges, PTOKEN_PRIVILEGES NewState,
                                   DWORD BufferLength, PTOKEN_PRIVILEGES PreviousState, PDWORD ReturnLength) {
-    if (auto injected = Enter("AdjustTokenPrivileges",
-                              Args(TokenHandle, DisableAllPrivileges, NewState, BufferLength, PreviousState,
-                                   ReturnLength),
-                              kFalseWithLastError)) {
+    if (auto injected = Enter(
+            "AdjustTokenPrivileges",
+            Args(TokenHandle, DisableAllPrivileges, NewState, BufferLength, PreviousState, ReturnLength),
+            kFalseWithLastError)) {
         return static_cast<BOOL>(*injected);
     }
-    const BOOL result =
-        AdjustPrivileges(TokenHandle, DisableAllPrivileges, NewState, BufferLength, PreviousState, ReturnLength);
+    const BOOL result = AdjustPrivileges(TokenHandle, DisableAllPrivileges, NewState, BufferLength,
+                                         PreviousState, ReturnLength);
     Security().adjustments.push_back(sim::PrivilegeAdjustment{DisableAllPrivileges != FALSE, BufferLength,
                                                               EntriesOf(NewState), PreviousState != nullptr,
                                                               result, W().calls.lastError});
@@ -232,11 +238,11 @@ BOOL WINAPI AllocateAndInitializeSid(PSID_IDENTIFIER_AUTHORITY pIdentifierAuthor
                                      DWORD nSubAuthority0, DWORD nSubAuthority1, DWORD nSubAuthority2,
                                      DWORD nSubAuthority3, DWORD nSubAuthority4, DWORD nSubAuthority5,
                                      DWORD nSubAuthority6, DWORD nSubAuthority7, PSID* pSid) {
-    if (auto injected =
-            Enter("AllocateAndInitializeSid",
-                  Args(pIdentifierAuthority, nSubAuthorityCount, nSubAuthority0, nSubAuthority1, nSubAuthority2,
-                       nSubAuthority3, nSubAuthority4, nSubAuthority5, nSubAuthority6, nSubAuthority7, pSid),
-                  kFalseWithLastError)) {
+    if (auto injected = Enter(
+            "AllocateAndInitializeSid",
+            Args(pIdentifierAuthority, nSubAuthorityCount, nSubAuthority0, nSubAuthority1, nSubAuthority2,
+                 nSubAuthority3, nSubAuthority4, nSubAuthority5, nSubAuthority6, nSubAuthority7, pSid),
+            kFalseWithLastError)) {
         return static_cast<BOOL>(*injected);
     }
     const DWORD all[8] = {nSubAuthority0, nSubAuthority1, nSubAuthority2, nSubAuthority3,
@@ -245,9 +251,10 @@ BOOL WINAPI AllocateAndInitializeSid(PSID_IDENTIFIER_AUTHORITY pIdentifierAuthor
         SetLastErrorValue(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    sim::SidAllocation allocation{std::vector<BYTE>(pIdentifierAuthority->Value, pIdentifierAuthority->Value + 6),
-                                  nSubAuthorityCount,
-                                  {}};
+    sim::SidAllocation allocation{
+        std::vector<BYTE>(pIdentifierAuthority->Value, pIdentifierAuthority->Value + 6),
+        nSubAuthorityCount,
+        {}};
     std::copy(all, all + 8, allocation.subAuthorities);
     Security().sidAllocations.push_back(allocation);
     const std::uintptr_t sid = OpenHandle(sim::HandleKind::Sid);
@@ -257,7 +264,8 @@ BOOL WINAPI AllocateAndInitializeSid(PSID_IDENTIFIER_AUTHORITY pIdentifierAuthor
 }
 
 void* WINAPI FreeSid(PSID pSid) {
-    if (auto injected = Enter("FreeSid", Args(pSid), Failure{FailureStyle::Quiet, reinterpret_cast<std::intptr_t>(pSid)})) {
+    if (auto injected = Enter("FreeSid", Args(pSid),
+                              Failure{FailureStyle::Quiet, reinterpret_cast<std::intptr_t>(pSid)})) {
         return reinterpret_cast<void*>(*injected);
     }
     const auto value = reinterpret_cast<std::uintptr_t>(pSid);
@@ -300,7 +308,8 @@ BOOL WINAPI ExitWindowsEx(UINT uFlags, DWORD dwReason) {
         return static_cast<BOOL>(*injected);
     }
     const bool privileged = IsShutdownPrivilegeEnabled();
-    Security().shutdowns.push_back(sim::ShutdownRequest{uFlags, dwReason, privileged, privileged ? TRUE : FALSE});
+    Security().shutdowns.push_back(
+        sim::ShutdownRequest{uFlags, dwReason, privileged, privileged ? TRUE : FALSE});
     if (!privileged) {
         SetLastErrorValue(kErrorPrivilegeNotHeld);
         return FALSE;
@@ -310,9 +319,13 @@ BOOL WINAPI ExitWindowsEx(UINT uFlags, DWORD dwReason) {
 
 namespace sim {
 
-void SetTokenGroups(std::vector<TokenGroup> groups) { Security().groups = std::move(groups); }
+void SetTokenGroups(std::vector<TokenGroup> groups) {
+    Security().groups = std::move(groups);
+}
 
-void SetAccount(Account account) { Security().groups = SecurityState::GroupsOf(account); }
+void SetAccount(Account account) {
+    Security().groups = SecurityState::GroupsOf(account);
+}
 
 void AddPrivilege(const std::u16string& name, bool enabled) {
     RemovePrivilege(name);
@@ -321,9 +334,10 @@ void AddPrivilege(const std::u16string& name, bool enabled) {
 
 void RemovePrivilege(const std::u16string& name) {
     auto& privileges = Security().privileges;
-    privileges.erase(std::remove_if(privileges.begin(), privileges.end(),
-                                    [&](const PrivilegeEntry& entry) { return EqualsIgnoringCase(entry.name, name); }),
-                     privileges.end());
+    privileges.erase(
+        std::remove_if(privileges.begin(), privileges.end(),
+                       [&](const PrivilegeEntry& entry) { return EqualsIgnoringCase(entry.name, name); }),
+        privileges.end());
 }
 
 std::vector<std::u16string> EnabledPrivileges() {
@@ -345,12 +359,20 @@ LUID PrivilegeLuid(const std::u16string& name) {
     return LUID{known->luid, 0};
 }
 
-const std::vector<DWORD>& TokenOpenAccesses() { return Security().tokenOpens; }
+const std::vector<DWORD>& TokenOpenAccesses() {
+    return Security().tokenOpens;
+}
 
-const std::vector<PrivilegeAdjustment>& PrivilegeAdjustments() { return Security().adjustments; }
+const std::vector<PrivilegeAdjustment>& PrivilegeAdjustments() {
+    return Security().adjustments;
+}
 
-const std::vector<ShutdownRequest>& ShutdownRequests() { return Security().shutdowns; }
+const std::vector<ShutdownRequest>& ShutdownRequests() {
+    return Security().shutdowns;
+}
 
-const std::vector<SidAllocation>& SidAllocations() { return Security().sidAllocations; }
+const std::vector<SidAllocation>& SidAllocations() {
+    return Security().sidAllocations;
+}
 
 }  // namespace sim

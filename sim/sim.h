@@ -97,12 +97,12 @@ void SetKeyAccess(const std::u16string& path, REGSAM granted);
 void SetWow64(bool on);
 
 struct RegistryOpen {
-    std::string function;        // "RegOpenKeyExW" or "RegCreateKeyExW"
-    std::u16string path;         // as the program passed it
-    std::u16string resolvedPath; // the native key it reached (or would have)
-    REGSAM access;               // including the view flags
+    std::string function;         // "RegOpenKeyExW" or "RegCreateKeyExW"
+    std::u16string path;          // as the program passed it
+    std::u16string resolvedPath;  // the native key it reached (or would have)
+    REGSAM access;                // including the view flags
     LSTATUS result;
-    DWORD disposition;           // REG_CREATED_NEW_KEY / REG_OPENED_EXISTING_KEY, 0 when not created
+    DWORD disposition;  // REG_CREATED_NEW_KEY / REG_OPENED_EXISTING_KEY, 0 when not created
 };
 const std::vector<RegistryOpen>& RegistryOpens();
 

@@ -7,13 +7,17 @@ World& W() {
     return world;
 }
 
-void ReportProblem(std::string problem) { W().problems.push_back(std::move(problem)); }
+void ReportProblem(std::string problem) {
+    W().problems.push_back(std::move(problem));
+}
 
 }  // namespace sim::detail
 
 namespace sim {
 
-void Reset() { detail::W() = detail::World(); }
+void Reset() {
+    detail::W() = detail::World();
+}
 
 std::vector<std::string> Problems() {
     const detail::World& world = detail::W();

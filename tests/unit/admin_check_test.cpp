@@ -11,6 +11,11 @@ struct MembershipCase {
     bool member;
 };
 
+// Failure messages name the case rather than dumping its bytes.
+void PrintTo(const MembershipCase& value, std::ostream* out) {
+    *out << value.name;
+}
+
 const MembershipCase kMemberships[] = {
     {"elevated administrator is an administrator", sim::Account::ElevatedAdmin, Administrators, true},
     {"unelevated administrator is not", sim::Account::UnelevatedAdmin, Administrators, false},

@@ -19,6 +19,11 @@ struct SwitchCase {
     bool asks;
 };
 
+// Failure messages name the case rather than dumping its bytes.
+void PrintTo(const SwitchCase& value, std::ostream* out) {
+    *out << value.name;
+}
+
 std::vector<SwitchCase> SwitchCases() {
     return {
         {"REG_DWORD 1", [] { sim::SetDwordValue(kNativeKey, kSwitch, 1); }, false},
@@ -27,13 +32,27 @@ std::vector<SwitchCase> SwitchCases() {
         {"REG_DWORD 0x00000100", [] { sim::SetDwordValue(kNativeKey, kSwitch, 0x100); }, true},
         {"one byte 1", [] { sim::SetValue(kNativeKey, kSwitch, REG_DWORD, Bytes({1})); }, false},
         {"5 bytes starting with 1",
-         [] { sim::SetValue(kNativeKey, kSwitch, REG_DWORD, BytesStartingWith({1, 0, 0, 0}, 5)); }, false},
+         [] {
+             sim::SetValue(kNativeKey, kSwitch, REG_DWORD, BytesStartingWith({1, 0, 0, 0}, 5));
+         },
+         false},
         {"260 bytes starting with 1",
-         [] { sim::SetValue(kNativeKey, kSwitch, REG_DWORD, BytesStartingWith({1, 0, 0, 0}, 260)); }, false},
+         [] {
+             sim::SetValue(kNativeKey, kSwitch, REG_DWORD, BytesStartingWith({1, 0, 0, 0}, 260));
+         },
+         false},
         {"261 bytes starting with 1",
-         [] { sim::SetValue(kNativeKey, kSwitch, REG_DWORD, BytesStartingWith({1, 0, 0, 0}, 261)); }, true},
-        {"REG_SZ 1", [] { sim::SetValue(kNativeKey, kSwitch, REG_SZ, Bytes({'1', 0, 0, 0})); }, true},
-        {"REG_BINARY 01 00 00 00", [] { sim::SetValue(kNativeKey, kSwitch, REG_BINARY, DwordBytes(1)); }, true},
+         [] {
+             sim::SetValue(kNativeKey, kSwitch, REG_DWORD, BytesStartingWith({1, 0, 0, 0}, 261));
+         },
+         true},
+        {"REG_SZ 1",
+         [] {
+             sim::SetValue(kNativeKey, kSwitch, REG_SZ, Bytes({'1', 0, 0, 0}));
+         },
+         true},
+        {"REG_BINARY 01 00 00 00", [] { sim::SetValue(kNativeKey, kSwitch, REG_BINARY, DwordBytes(1)); },
+         true},
         {"no key", [] {}, true},
         {"no value", [] { sim::CreateKey(kNativeKey); }, true},
         {"only in the redirected 32-bit key", [] { sim::SetDwordValue(kRedirectedKey, kSwitch, 1); }, true},
@@ -43,12 +62,14 @@ std::vector<SwitchCase> SwitchCases() {
              sim::SetDwordValue(kRedirectedKey, kSwitch, 0);
          },
          false},
-        {"key refused", [] {
+        {"key refused",
+         [] {
              sim::SetDwordValue(kNativeKey, kSwitch, 1);
              sim::SetKeyAccess(kNativeKey, KEY_SET_VALUE);
          },
          true},
-        {"query fails", [] {
+        {"query fails",
+         [] {
              sim::SetDwordValue(kNativeKey, kSwitch, 1);
              sim::FailCall("RegQueryValueExW", 1, ERROR_ACCESS_DENIED);
          },
@@ -87,6 +108,10 @@ struct AnswerCase {
     bool goOn;
 };
 
+void PrintTo(const AnswerCase& value, std::ostream* out) {
+    *out << value.name;
+}
+
 class FutureOsAnswerTest : public SimTest, public ::testing::WithParamInterface<AnswerCase> {};
 
 TEST_P(FutureOsAnswerTest, OnlyNoStops) {
@@ -113,6 +138,10 @@ struct NullCase {
     LPCWSTR text;
     LPCWSTR caption;
 };
+
+void PrintTo(const NullCase& value, std::ostream* out) {
+    *out << value.name;
+}
 
 class FutureOsNullTest : public SimTest, public ::testing::WithParamInterface<NullCase> {};
 

@@ -18,7 +18,8 @@ const std::u16string kTitle = u"Quenloft";
 const std::u16string kRestartEnglish =
     u"You must restart your computer before the new settings will take effect.\n\nDo you want to restart?";
 const std::u16string kRestartFrench =
-    u"Il est nécessaire de redémarrer l'ordinateur pour appliquer les nouveaux réglages.\n\nRedémarrer maintenant?";
+    u"Il est nécessaire de redémarrer l'ordinateur pour appliquer les nouveaux réglages.\n\nRedémarrer "
+    u"maintenant?";
 const std::u16string kRestartJapanese =
     u"新しい設定を有効にするには、コンピュータを再起動する必要があります。\n\n今すぐ再起動しますか？";
 const std::u16string kNeedAdmin = u"Please execute by administrator authority.";
@@ -33,7 +34,9 @@ constexpr UINT kUnsupportedBox = 0x10;
 constexpr UINT kNeedAdminBox = 0x30;
 constexpr UINT kFutureBox = 0x40134;
 
-int RunProgram() { return RunLaunchSequence(sim::ProgramInstance()); }
+int RunProgram() {
+    return RunLaunchSequence(sim::ProgramInstance());
+}
 
 std::size_t HidUsbOpens() {
     const auto& opens = sim::RegistryOpens();
@@ -59,12 +62,18 @@ struct UnchangedCase {
     std::function<void()> arrange;
 };
 
+// Failure messages name the case rather than dumping its bytes.
+void PrintTo(const UnchangedCase& value, std::ostream* out) {
+    *out << value.name;
+}
+
 std::vector<UnchangedCase> UnchangedCases() {
     return {
         {"Cancel", [] { sim::QueueDialogScript(sim::Script().Click(IDCANCEL)); }},
         {"Esc", [] { sim::QueueDialogScript(sim::Script().PressEsc()); }},
         {"close box", [] { sim::QueueDialogScript(sim::Script().ClickCloseBox()); }},
-        {"other choice then Cancel", [] { sim::QueueDialogScript(sim::Script().Click(IDC_ENABLED).Click(IDCANCEL)); }},
+        {"other choice then Cancel",
+         [] { sim::QueueDialogScript(sim::Script().Click(IDC_ENABLED).Click(IDCANCEL)); }},
         {"OK with the same choice", [] { sim::QueueDialogScript(sim::Script().Click(IDOK)); }},
         {"OK after clicking back to the same choice",
          [] { sim::QueueDialogScript(sim::Script().Click(IDC_ENABLED).Click(IDC_DISABLED).Click(IDOK)); }},
@@ -104,6 +113,10 @@ struct ChangeCase {
     bool restarts;
 };
 
+void PrintTo(const ChangeCase& value, std::ostream* out) {
+    *out << value.name;
+}
+
 std::vector<ChangeCase> ChangeCases() {
     return {
         {"disable then No", 1033, false, IDNO, kRestartEnglish, false},
@@ -128,7 +141,8 @@ TEST_P(ChangedChoiceTest, AppliesThenOffersTheRestart) {
     if (change.storedDisabled) {
         sim::SetDwordValue(kHidUsb, kValueName, 1);
     }
-    sim::QueueDialogScript(sim::Script().Click(change.storedDisabled ? IDC_ENABLED : IDC_DISABLED).Click(IDOK));
+    sim::QueueDialogScript(
+        sim::Script().Click(change.storedDisabled ? IDC_ENABLED : IDC_DISABLED).Click(IDOK));
     sim::QueueMessageBoxAnswer(change.answer);
 
     EXPECT_EQ(RunProgram(), 0);
@@ -165,6 +179,10 @@ struct FailedApply {
     std::function<void()> arrange;
 };
 
+void PrintTo(const FailedApply& value, std::ostream* out) {
+    *out << value.name;
+}
+
 class FailedApplyTest : public LaunchSequenceTest, public ::testing::WithParamInterface<FailedApply> {};
 
 TEST_P(FailedApplyTest, StillAsksAndEndsWithZero) {
@@ -172,24 +190,25 @@ TEST_P(FailedApplyTest, StillAsksAndEndsWithZero) {
         sim::SetDwordValue(kHidUsb, kValueName, 1);
     }
     GetParam().arrange();
-    sim::QueueDialogScript(sim::Script().Click(GetParam().storedDisabled ? IDC_ENABLED : IDC_DISABLED).Click(IDOK));
+    sim::QueueDialogScript(
+        sim::Script().Click(GetParam().storedDisabled ? IDC_ENABLED : IDC_DISABLED).Click(IDOK));
     sim::QueueMessageBoxAnswer(IDNO);
 
     EXPECT_EQ(RunProgram(), 0);
 
     ASSERT_EQ(sim::MessageBoxes().size(), 1u);
     EXPECT_EQ(sim::MessageBoxes()[0].text, kRestartEnglish);
-    EXPECT_EQ(sim::Value(kHidUsb, kValueName), GetParam().storedDisabled ? std::optional(kDword1) : std::nullopt);
+    EXPECT_EQ(sim::Value(kHidUsb, kValueName),
+              GetParam().storedDisabled ? std::optional(kDword1) : std::nullopt);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     LaunchSequence, FailedApplyTest,
-    ::testing::Values(FailedApply{"write refused", false, [] { sim::SetKeyAccess(kHidUsb, KEY_READ); }},
-                      FailedApply{"set fails", false, [] { sim::FailCall("RegSetValueExW", 1, ERROR_ACCESS_DENIED); }},
-                      FailedApply{"delete refused", true,
-                                  [] { sim::SetKeyAccess(kHidUsb, KEY_READ | KEY_WRITE); }},
-                      FailedApply{"delete fails", true,
-                                  [] { sim::FailCall("RegDeleteValueW", 1, ERROR_ACCESS_DENIED); }}),
+    ::testing::Values(
+        FailedApply{"write refused", false, [] { sim::SetKeyAccess(kHidUsb, KEY_READ); }},
+        FailedApply{"set fails", false, [] { sim::FailCall("RegSetValueExW", 1, ERROR_ACCESS_DENIED); }},
+        FailedApply{"delete refused", true, [] { sim::SetKeyAccess(kHidUsb, KEY_READ | KEY_WRITE); }},
+        FailedApply{"delete fails", true, [] { sim::FailCall("RegDeleteValueW", 1, ERROR_ACCESS_DENIED); }}),
     [](const auto& info) { return TestNameOf(info.param.name); });
 
 TEST_F(LaunchSequenceTest, ShowsTheDialogWithTheStoredStateAndNoOwner) {
@@ -239,6 +258,10 @@ struct GateCase {
     Gate refusedBy;
 };
 
+void PrintTo(const GateCase& value, std::ostream* out) {
+    *out << value.name;
+}
+
 std::vector<GateCase> GateCases() {
     const BYTE ws = VER_NT_WORKSTATION;
     const BYTE server = VER_NT_SERVER;
@@ -254,15 +277,50 @@ std::vector<GateCase> GateCases() {
         {"Windows 7 user", 6, 1, ws, false, sim::Account::User, kNotAsked, {needAdmin}, -1, Gate::Rights},
         {"6.2 workstation administrator", 6, 2, ws, false, admin, kNotAsked, {}, 0, Gate::None},
         {"XP administrator", 5, 1, ws, false, admin, kNotAsked, {unsupported}, -1, Gate::Release},
-        {"XP user sees only the release message", 5, 1, ws, false, user, kNotAsked, {unsupported}, -1,
+        {"XP user sees only the release message",
+         5,
+         1,
+         ws,
+         false,
+         user,
+         kNotAsked,
+         {unsupported},
+         -1,
          Gate::Release},
-        {"Server 2008 administrator", 6, 0, server, false, admin, kNotAsked, {unsupported}, -1, Gate::Release},
-        {"Server 2008 R2 administrator", 6, 1, server, false, admin, kNotAsked, {unsupported}, -1, Gate::Release},
+        {"Server 2008 administrator",
+         6,
+         0,
+         server,
+         false,
+         admin,
+         kNotAsked,
+         {unsupported},
+         -1,
+         Gate::Release},
+        {"Server 2008 R2 administrator",
+         6,
+         1,
+         server,
+         false,
+         admin,
+         kNotAsked,
+         {unsupported},
+         -1,
+         Gate::Release},
         {"unknown release administrator", 6, 1, ws, true, admin, kNotAsked, {unsupported}, -1, Gate::Release},
         {"future Yes administrator", 10, 0, ws, false, admin, IDYES, {future}, 0, Gate::None},
         {"future Yes user", 10, 0, ws, false, user, IDYES, {future, needAdmin}, -1, Gate::Rights},
         {"future No administrator", 10, 0, ws, false, admin, IDNO, {future}, -1, Gate::FutureQuestion},
-        {"future No user", 10, 0, server, false, sim::Account::Guest, IDNO, {future}, -1, Gate::FutureQuestion},
+        {"future No user",
+         10,
+         0,
+         server,
+         false,
+         sim::Account::Guest,
+         IDNO,
+         {future},
+         -1,
+         Gate::FutureQuestion},
         {"future box fails administrator", 10, 0, ws, false, admin, 0, {future}, 0, Gate::None},
         {"future suppressed administrator", 10, 0, server, false, admin, kSuppressed, {}, 0, Gate::None},
         {"future suppressed user", 10, 0, ws, false, user, kSuppressed, {needAdmin}, -1, Gate::Rights},
@@ -346,6 +404,10 @@ struct SecondCopy {
     int exitCode;
     std::size_t dialogs;
 };
+
+void PrintTo(const SecondCopy& value, std::ostream* out) {
+    *out << value.name;
+}
 
 class SecondCopyTest : public LaunchSequenceTest, public ::testing::WithParamInterface<SecondCopy> {};
 

@@ -1,8 +1,8 @@
 // The string table as the compiled resources carry it, and ShowMessage.
+#include "ui/message.h"
 #include "app/process_state.h"
 #include "res/resource.h"
 #include "tests/unit/sim_fixture.h"
-#include "ui/message.h"
 
 namespace {
 
@@ -15,6 +15,10 @@ struct CatalogueText {
     UINT id;
     const char16_t* text;
 };
+
+void PrintTo(const CatalogueText& value, std::ostream* out) {
+    *out << "language " << value.language << ", string " << value.id;
+}
 
 const CatalogueText kCatalogue[] = {
     {kEnglishUs, IDS_TITLE, u"Quenloft"},
@@ -40,7 +44,8 @@ const CatalogueText kCatalogue[] = {
      u"新しい設定を有効にするには、コンピュータを再起動する必要があります。\n\n今すぐ再起動しますか？"},
     {kJapanese, IDS_NEED_ADMIN, u"管理者権限で実行してください。"},
     {kJapanese, IDS_UNSUPPORTED_OS, u"現在のOSでは使用できません"},
-    {kJapanese, IDS_FUTURE_OS_CONFIRM, u"現在のOSはサポート対象外です。\nこのままアプリケーションを起動しますか？"},
+    {kJapanese, IDS_FUTURE_OS_CONFIRM,
+     u"現在のOSはサポート対象外です。\nこのままアプリケーションを起動しますか？"},
 };
 
 class CatalogueTest : public SimTest, public ::testing::WithParamInterface<CatalogueText> {};
@@ -62,17 +67,20 @@ TEST_P(CatalogueTest, ShowMessageShowsTheTextOfTheUiLanguage) {
     EXPECT_EQ(box.type, static_cast<UINT>(MB_OK | MB_ICONWARNING));
 }
 
-INSTANTIATE_TEST_SUITE_P(Strings, CatalogueTest, ::testing::ValuesIn(kCatalogue),
-                         [](const auto& info) {
-                             return "Language" + std::to_string(info.param.language) + "_Id" +
-                                    std::to_string(info.param.id);
-                         });
+INSTANTIATE_TEST_SUITE_P(Strings, CatalogueTest, ::testing::ValuesIn(kCatalogue), [](const auto& info) {
+    return "Language" + std::to_string(info.param.language) + "_Id" + std::to_string(info.param.id);
+});
 
 struct Fallback {
     const char* name;
     WORD uiLanguage;
     const char16_t* needAdminText;
 };
+
+// Failure messages name the case rather than dumping its bytes.
+void PrintTo(const Fallback& value, std::ostream* out) {
+    *out << value.name;
+}
 
 const Fallback kFallbacks[] = {
     {"German falls back to English", 1031, u"Please execute by administrator authority."},
@@ -140,9 +148,11 @@ TEST_F(ShowMessageTest, UnloadableStringsShowEmpty) {
     const Case cases[] = {
         {"title fails", [] { sim::FailCall("LoadStringW", 1, ERROR_RESOURCE_NAME_NOT_FOUND); }, u"",
          u"Please execute by administrator authority."},
-        {"text fails", [] { sim::FailCall("LoadStringW", 2, ERROR_RESOURCE_NAME_NOT_FOUND); }, u"Quenloft", u""},
-        {"foreign instance", [] { appInstance = reinterpret_cast<HINSTANCE>(static_cast<std::uintptr_t>(0x10000000)); },
-         u"", u""},
+        {"text fails", [] { sim::FailCall("LoadStringW", 2, ERROR_RESOURCE_NAME_NOT_FOUND); }, u"Quenloft",
+         u""},
+        {"foreign instance",
+         [] { appInstance = reinterpret_cast<HINSTANCE>(static_cast<std::uintptr_t>(0x10000000)); }, u"",
+         u""},
         {"no string table", [] { sim::RemoveResource(6, IDS_TITLE / 16 + 1); }, u"", u""},
     };
     for (const Case& c : cases) {

@@ -6,8 +6,12 @@
 
 namespace {
 
-const std::vector<std::string> kAllSteps = {"GetCurrentProcess",     "OpenProcessToken", "LookupPrivilegeValueW",
-                                            "AdjustTokenPrivileges", "ExitWindowsEx",    "AdjustTokenPrivileges",
+const std::vector<std::string> kAllSteps = {"GetCurrentProcess",
+                                            "OpenProcessToken",
+                                            "LookupPrivilegeValueW",
+                                            "AdjustTokenPrivileges",
+                                            "ExitWindowsEx",
+                                            "AdjustTokenPrivileges",
                                             "CloseHandle"};
 const std::vector<std::string> kStoppedAtToken = {"GetCurrentProcess", "OpenProcessToken"};
 
@@ -17,6 +21,11 @@ struct RestartCase {
     std::vector<std::string> calls;
     bool rebootAccepted;
 };
+
+// Failure messages name the case rather than dumping its bytes.
+void PrintTo(const RestartCase& value, std::ostream* out) {
+    *out << value.name;
+}
 
 std::vector<RestartCase> RestartCases() {
     return {
@@ -29,13 +38,15 @@ std::vector<RestartCase> RestartCases() {
          kAllSteps, true},
         {"token cannot be opened", [] { sim::FailCall("OpenProcessToken", 1, ERROR_ACCESS_DENIED); },
          kStoppedAtToken, false},
-        {"lookup fails", [] { sim::FailCall("LookupPrivilegeValueW", 1, ERROR_NO_SUCH_PRIVILEGE); }, kAllSteps,
+        {"lookup fails", [] { sim::FailCall("LookupPrivilegeValueW", 1, ERROR_NO_SUCH_PRIVILEGE); },
+         kAllSteps, false},
+        {"token lacks the shutdown privilege", [] { sim::RemovePrivilege(u"SeShutdownPrivilege"); },
+         kAllSteps, false},
+        {"enabling fails", [] { sim::FailCall("AdjustTokenPrivileges", 1, ERROR_ACCESS_DENIED); }, kAllSteps,
          false},
-        {"token lacks the shutdown privilege", [] { sim::RemovePrivilege(u"SeShutdownPrivilege"); }, kAllSteps,
-         false},
-        {"enabling fails", [] { sim::FailCall("AdjustTokenPrivileges", 1, ERROR_ACCESS_DENIED); }, kAllSteps, false},
         {"reboot refused", [] { sim::FailCall("ExitWindowsEx", 1, ERROR_ACCESS_DENIED); }, kAllSteps, false},
-        {"disabling fails", [] { sim::FailCall("AdjustTokenPrivileges", 2, ERROR_ACCESS_DENIED); }, kAllSteps, true},
+        {"disabling fails", [] { sim::FailCall("AdjustTokenPrivileges", 2, ERROR_ACCESS_DENIED); }, kAllSteps,
+         true},
         {"close fails", [] { sim::FailCall("CloseHandle", 1, ERROR_INVALID_HANDLE); }, kAllSteps, true},
     };
 }

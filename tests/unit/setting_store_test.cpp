@@ -22,17 +22,23 @@ struct StoredForm {
     FastResumeState state;
 };
 
+// Failure messages name the case rather than dumping its bytes.
+void PrintTo(const StoredForm& value, std::ostream* out) {
+    *out << value.name;
+}
+
 const StoredForm kStoredForms[] = {
     {"no key", false, std::nullopt, false, 0, Enabled},
     {"no value", true, std::nullopt, false, 0, Enabled},
     {"REG_DWORD 0", true, sim::StoredValue{REG_DWORD, DwordBytes(0)}, true, 0, Enabled},
     {"REG_DWORD 1", true, sim::StoredValue{REG_DWORD, DwordBytes(1)}, true, 1, Disabled},
     {"REG_DWORD 2", true, sim::StoredValue{REG_DWORD, DwordBytes(2)}, true, 2, Enabled},
-    {"REG_DWORD 0x01000000", true, sim::StoredValue{REG_DWORD, DwordBytes(0x01000000)}, true, 0x01000000, Enabled},
+    {"REG_DWORD 0x01000000", true, sim::StoredValue{REG_DWORD, DwordBytes(0x01000000)}, true, 0x01000000,
+     Enabled},
     {"REG_DWORD of one byte 1", true, sim::StoredValue{REG_DWORD, Bytes({1})}, true, 1, Disabled},
     {"REG_DWORD of no bytes", true, sim::StoredValue{REG_DWORD, {}}, true, 0, Enabled},
-    {"REG_DWORD of 8 bytes starting with 1", true, sim::StoredValue{REG_DWORD, BytesStartingWith({1, 0, 0, 0}, 8)},
-     true, 1, Disabled},
+    {"REG_DWORD of 8 bytes starting with 1", true,
+     sim::StoredValue{REG_DWORD, BytesStartingWith({1, 0, 0, 0}, 8)}, true, 1, Disabled},
     {"REG_DWORD of 256 bytes starting with 1", true,
      sim::StoredValue{REG_DWORD, BytesStartingWith({1, 0, 0, 0}, 256)}, true, 1, Disabled},
     {"REG_DWORD of 257 bytes starting with 1", true,
@@ -131,42 +137,106 @@ struct ChangeCase {
     std::vector<ExpectedOpen> opens;
 };
 
+void PrintTo(const ChangeCase& value, std::ostream* out) {
+    *out << value.name;
+}
+
 const sim::StoredValue kDword1{REG_DWORD, DwordBytes(1)};
 const REGSAM kReadAndWrite = KEY_READ | KEY_WRITE;
 
 std::vector<ChangeCase> ChangeCases() {
     return {
-        {"write without key creates key and value", Operation::Write, [] {}, true, true, kDword1,
+        {"write without key creates key and value",
+         Operation::Write,
+         [] {},
+         true,
+         true,
+         kDword1,
          {{KEY_ALL_ACCESS, ERROR_SUCCESS}}},
-        {"write without value", Operation::Write, [] { sim::CreateKey(kHidUsb); }, true, true, kDword1,
+        {"write without value",
+         Operation::Write,
+         [] { sim::CreateKey(kHidUsb); },
+         true,
+         true,
+         kDword1,
          {{KEY_ALL_ACCESS, ERROR_SUCCESS}}},
-        {"write over REG_DWORD 0", Operation::Write, [] { sim::SetDwordValue(kHidUsb, kValueName, 0); }, true, true,
-         kDword1, {{KEY_ALL_ACCESS, ERROR_SUCCESS}}},
-        {"write over REG_SZ 1", Operation::Write,
-         [] { sim::SetValue(kHidUsb, kValueName, REG_SZ, Bytes({'1', 0, 0, 0})); }, true, true, kDword1,
+        {"write over REG_DWORD 0",
+         Operation::Write,
+         [] { sim::SetDwordValue(kHidUsb, kValueName, 0); },
+         true,
+         true,
+         kDword1,
          {{KEY_ALL_ACCESS, ERROR_SUCCESS}}},
-        {"write falls back to KEY_WRITE", Operation::Write, [] { sim::SetKeyAccess(kHidUsb, kReadAndWrite); }, true,
-         true, kDword1, {{KEY_ALL_ACCESS, ERROR_ACCESS_DENIED}, {KEY_WRITE, ERROR_SUCCESS}}},
-        {"write refused both ways", Operation::Write, [] { sim::SetKeyAccess(kHidUsb, KEY_READ); }, false, true,
-         std::nullopt, {{KEY_ALL_ACCESS, ERROR_ACCESS_DENIED}, {KEY_WRITE, ERROR_ACCESS_DENIED}}},
-        {"write whose set fails", Operation::Write,
-         [] { sim::FailCall("RegSetValueExW", 1, ERROR_ACCESS_DENIED); }, false, true, std::nullopt,
+        {"write over REG_SZ 1",
+         Operation::Write,
+         [] {
+             sim::SetValue(kHidUsb, kValueName, REG_SZ, Bytes({'1', 0, 0, 0}));
+         },
+         true,
+         true,
+         kDword1,
          {{KEY_ALL_ACCESS, ERROR_SUCCESS}}},
-        {"delete of REG_DWORD 1", Operation::Delete, [] { sim::SetDwordValue(kHidUsb, kValueName, 1); }, true,
-         true, std::nullopt, {{KEY_ALL_ACCESS, ERROR_SUCCESS}}},
-        {"delete of REG_SZ", Operation::Delete,
-         [] { sim::SetValue(kHidUsb, kValueName, REG_SZ, Bytes({'1', 0, 0, 0})); }, true, true, std::nullopt,
+        {"write falls back to KEY_WRITE",
+         Operation::Write,
+         [] { sim::SetKeyAccess(kHidUsb, kReadAndWrite); },
+         true,
+         true,
+         kDword1,
+         {{KEY_ALL_ACCESS, ERROR_ACCESS_DENIED}, {KEY_WRITE, ERROR_SUCCESS}}},
+        {"write refused both ways",
+         Operation::Write,
+         [] { sim::SetKeyAccess(kHidUsb, KEY_READ); },
+         false,
+         true,
+         std::nullopt,
+         {{KEY_ALL_ACCESS, ERROR_ACCESS_DENIED}, {KEY_WRITE, ERROR_ACCESS_DENIED}}},
+        {"write whose set fails",
+         Operation::Write,
+         [] { sim::FailCall("RegSetValueExW", 1, ERROR_ACCESS_DENIED); },
+         false,
+         true,
+         std::nullopt,
          {{KEY_ALL_ACCESS, ERROR_SUCCESS}}},
-        {"delete without value", Operation::Delete, [] { sim::CreateKey(kHidUsb); }, false, true, std::nullopt,
+        {"delete of REG_DWORD 1",
+         Operation::Delete,
+         [] { sim::SetDwordValue(kHidUsb, kValueName, 1); },
+         true,
+         true,
+         std::nullopt,
          {{KEY_ALL_ACCESS, ERROR_SUCCESS}}},
-        {"delete without key leaves the new empty key", Operation::Delete, [] {}, false, true, std::nullopt,
+        {"delete of REG_SZ",
+         Operation::Delete,
+         [] {
+             sim::SetValue(kHidUsb, kValueName, REG_SZ, Bytes({'1', 0, 0, 0}));
+         },
+         true,
+         true,
+         std::nullopt,
          {{KEY_ALL_ACCESS, ERROR_SUCCESS}}},
-        {"delete has no KEY_WRITE fallback", Operation::Delete,
+        {"delete without value",
+         Operation::Delete,
+         [] { sim::CreateKey(kHidUsb); },
+         false,
+         true,
+         std::nullopt,
+         {{KEY_ALL_ACCESS, ERROR_SUCCESS}}},
+        {"delete without key leaves the new empty key",
+         Operation::Delete,
+         [] {},
+         false,
+         true,
+         std::nullopt,
+         {{KEY_ALL_ACCESS, ERROR_SUCCESS}}},
+        {"delete has no KEY_WRITE fallback",
+         Operation::Delete,
          [] {
              sim::SetDwordValue(kHidUsb, kValueName, 1);
              sim::SetKeyAccess(kHidUsb, kReadAndWrite);
          },
-         false, true, kDword1, {{KEY_ALL_ACCESS, ERROR_ACCESS_DENIED}}},
+         false,
+         true,
+         kDword1,
+         {{KEY_ALL_ACCESS, ERROR_ACCESS_DENIED}}},
     };
 }
 

@@ -1,5 +1,7 @@
 // The settings dialog run by the simulated dialog manager from the compiled
 // template, driven the way a user drives it.
+#include <stdexcept>
+
 #include "app/process_state.h"
 #include "res/resource.h"
 #include "tests/unit/sim_fixture.h"
@@ -7,7 +9,9 @@
 
 namespace {
 
-constexpr WPARAM Clicked(int id) { return static_cast<WPARAM>(static_cast<WORD>(id)); }
+constexpr WPARAM Clicked(int id) {
+    return static_cast<WPARAM>(static_cast<WORD>(id));
+}
 constexpr WPARAM WithNotification(int id, WORD code) {
     return static_cast<WPARAM>(static_cast<WORD>(id) | static_cast<DWORD>(code) << 16);
 }
@@ -19,6 +23,11 @@ struct DialogCase {
     INT_PTR result;
     FastResumeState after;
 };
+
+// Failure messages name the case rather than dumping its bytes.
+void PrintTo(const DialogCase& value, std::ostream* out) {
+    *out << value.name;
+}
 
 std::vector<DialogCase> DialogCases() {
     using sim::Script;
@@ -39,13 +48,16 @@ std::vector<DialogCase> DialogCases() {
         {"Tab to Cancel then Enter", Enabled, Script().Click(IDC_DISABLED).PressTab().PressTab().PressEnter(),
          IDCANCEL, Enabled},
         {"OK with a notification code is ignored", Enabled,
-         Script().Click(IDC_DISABLED).Command(WithNotification(IDOK, 1), IDOK).Click(IDCANCEL), IDCANCEL, Enabled},
+         Script().Click(IDC_DISABLED).Command(WithNotification(IDOK, 1), IDOK).Click(IDCANCEL), IDCANCEL,
+         Enabled},
         {"Cancel with a notification code is ignored", Enabled,
-         Script().Command(WithNotification(IDCANCEL, 5), IDCANCEL).Click(IDC_DISABLED).Click(IDOK), IDOK, Disabled},
+         Script().Command(WithNotification(IDCANCEL, 5), IDCANCEL).Click(IDC_DISABLED).Click(IDOK), IDOK,
+         Disabled},
         {"OK without a sender window is ignored", Enabled,
          Script().Click(IDC_DISABLED).CommandWithoutSender(Clicked(IDOK)).PressEsc(), IDCANCEL, Enabled},
         {"OK sent from the radio button's window is ignored", Enabled,
-         Script().Click(IDC_DISABLED).Command(Clicked(IDOK), IDC_DISABLED).Click(IDCANCEL), IDCANCEL, Enabled},
+         Script().Click(IDC_DISABLED).Command(Clicked(IDOK), IDC_DISABLED).Click(IDCANCEL), IDCANCEL,
+         Enabled},
         {"radio clicks alone do not end the dialog", Enabled,
          Script().Click(IDC_DISABLED).Click(IDC_ENABLED).Click(IDC_DISABLED).Click(IDOK), IDOK, Disabled},
     };
@@ -54,8 +66,8 @@ std::vector<DialogCase> DialogCases() {
 class SettingsDialogTest : public SimTest, public ::testing::WithParamInterface<DialogCase> {
   protected:
     static INT_PTR RunDialog() {
-        return DialogBoxParamW(sim::ProgramInstance(), MAKEINTRESOURCEW(IDD_SETTINGS), nullptr, SettingsDialogProc,
-                               0);
+        return DialogBoxParamW(sim::ProgramInstance(), MAKEINTRESOURCEW(IDD_SETTINGS), nullptr,
+                               SettingsDialogProc, 0);
     }
     static const sim::ControlSnapshot& ControlOf(const sim::DialogSnapshot& dialog, int id) {
         for (const sim::ControlSnapshot& control : dialog.controls) {

@@ -73,13 +73,13 @@ INSTANTIATE_TEST_SUITE_P(RegQueryValueExW, SimQueryTest, ::testing::ValuesIn(kQu
 TEST_F(SimRegistryTest, CreateReportsDispositionAndKeepsAKeyItCouldNotOpen) {
     HKEY key = nullptr;
     DWORD disposition = kPoison;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"SYSTEM\\A\\B", 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_READ,
-                              nullptr, &key, &disposition),
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"SYSTEM\\A\\B", 0, nullptr, REG_OPTION_NON_VOLATILE,
+                              KEY_READ, nullptr, &key, &disposition),
               ERROR_SUCCESS);
     EXPECT_EQ(disposition, static_cast<DWORD>(REG_CREATED_NEW_KEY));
     RegCloseKey(key);
-    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"system\\a\\b", 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_READ,
-                              nullptr, &key, &disposition),
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"system\\a\\b", 0, nullptr, REG_OPTION_NON_VOLATILE,
+                              KEY_READ, nullptr, &key, &disposition),
               ERROR_SUCCESS);
     EXPECT_EQ(disposition, static_cast<DWORD>(REG_OPENED_EXISTING_KEY)) << "paths are case-insensitive";
     RegCloseKey(key);
@@ -129,7 +129,8 @@ TEST_F(SimRegistryTest, SoftwareIsRedirectedInTheDefaultViewOnly) {
     };
     for (const auto& c : cases) {
         HKEY key = nullptr;
-        EXPECT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, c.path, 0, KEY_QUERY_VALUE | c.view, &key), ERROR_SUCCESS);
+        EXPECT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, c.path, 0, KEY_QUERY_VALUE | c.view, &key),
+                  ERROR_SUCCESS);
         EXPECT_EQ(sim::RegistryOpens().back().resolvedPath, c.reached);
         EXPECT_EQ(sim::RegistryOpens().back().access, static_cast<REGSAM>(KEY_QUERY_VALUE | c.view));
         RegCloseKey(key);
@@ -148,14 +149,18 @@ TEST_F(SimRegistryTest, ClosingTwiceIsCaught) {
     sim::Reset();
 }
 
-TEST_F(SimRegistryTest, MissingKeyAndRefusedAccessLeaveTheOutputAlone) {
+TEST_F(SimRegistryTest, FailedOpenNullsTheKey) {
     sim::SetKeyAccess(kKeyPath, KEY_READ);
-    HKEY key = reinterpret_cast<HKEY>(static_cast<std::uintptr_t>(kPoison));
+    const auto poison = reinterpret_cast<HKEY>(static_cast<std::uintptr_t>(kPoison));
+    HKEY missing = poison;
+    HKEY refused = poison;
 
-    EXPECT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SYSTEM\\Missing", 0, KEY_READ, &key), ERROR_FILE_NOT_FOUND);
-    EXPECT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, kWideKeyPath, 0, KEY_WRITE, &key), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SYSTEM\\Missing", 0, KEY_READ, &missing),
+              ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, kWideKeyPath, 0, KEY_WRITE, &refused), ERROR_ACCESS_DENIED);
 
-    EXPECT_EQ(key, reinterpret_cast<HKEY>(static_cast<std::uintptr_t>(kPoison)));
+    EXPECT_EQ(missing, nullptr);
+    EXPECT_EQ(refused, nullptr);
 }
 
 class SimKernelTest : public SimTest {};

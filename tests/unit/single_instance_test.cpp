@@ -38,6 +38,11 @@ struct OtherCopy {
     bool acquires;
 };
 
+// Failure messages name the case rather than dumping its bytes.
+void PrintTo(const OtherCopy& value, std::ostream* out) {
+    *out << value.name;
+}
+
 class OtherCopyTest : public SingleInstanceTest, public ::testing::WithParamInterface<OtherCopy> {};
 
 TEST_P(OtherCopyTest, ExcludesWithinOneLogonOnly) {

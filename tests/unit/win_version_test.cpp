@@ -20,6 +20,11 @@ struct KindRow {
     WinKind kind;
 };
 
+// Failure messages name the case rather than dumping its bytes.
+void PrintTo(const KindRow& value, std::ostream* out) {
+    *out << value.name;
+}
+
 const KindRow kKindRows[] = {
     {"Win32s", {VER_PLATFORM_WIN32s, 3, 10, 0, kIntel}, Win32s},
     {"Windows 95", {VER_PLATFORM_WIN32_WINDOWS, 4, 0, 0, kIntel}, Win95},
@@ -35,7 +40,9 @@ const KindRow kKindRows[] = {
     {"5.1 of any product type", {VER_PLATFORM_WIN32_NT, 5, 1, kServer, kIntel}, WinXP},
     {"5.2 workstation on AMD64", {VER_PLATFORM_WIN32_NT, 5, 2, kWorkstation, kAmd64}, WinXP},
     {"5.2 workstation on IA64", {VER_PLATFORM_WIN32_NT, 5, 2, kWorkstation, kIa64}, WinServer2003},
-    {"5.2 workstation without architecture", {VER_PLATFORM_WIN32_NT, 5, 2, kWorkstation, kIntel}, WinServer2003},
+    {"5.2 workstation without architecture",
+     {VER_PLATFORM_WIN32_NT, 5, 2, kWorkstation, kIntel},
+     WinServer2003},
     {"5.2 server on AMD64", {VER_PLATFORM_WIN32_NT, 5, 2, kServer, kAmd64}, WinServer2003},
     {"5.3 workstation on AMD64", {VER_PLATFORM_WIN32_NT, 5, 3, kWorkstation, kAmd64}, WinXP},
     {"Vista", {VER_PLATFORM_WIN32_NT, 6, 0, kWorkstation, kAmd64}, WinVista},
@@ -52,7 +59,9 @@ const KindRow kKindRows[] = {
 
 class ClassifyTest : public ::testing::TestWithParam<KindRow> {};
 
-TEST_P(ClassifyTest, GivesTheKindOfTheTable) { EXPECT_EQ(ClassifyWindows(GetParam().report), GetParam().kind); }
+TEST_P(ClassifyTest, GivesTheKindOfTheTable) {
+    EXPECT_EQ(ClassifyWindows(GetParam().report), GetParam().kind);
+}
 
 INSTANTIATE_TEST_SUITE_P(WinKind, ClassifyTest, ::testing::ValuesIn(kKindRows),
                          [](const auto& info) { return TestNameOf(info.param.name); });
@@ -76,6 +85,10 @@ struct ProbeCase {
     std::vector<DWORD> querySizes;
 };
 
+void PrintTo(const ProbeCase& value, std::ostream* out) {
+    *out << value.name;
+}
+
 std::vector<ProbeCase> ProbeCases() {
     const DWORD nt = VER_PLATFORM_WIN32_NT;
     const DWORD nine = VER_PLATFORM_WIN32_WINDOWS;
@@ -88,22 +101,25 @@ std::vector<ProbeCase> ProbeCases() {
         {"Server 2008 R2", Answer(nt, 6, 1, kServer), [] {}, WinServer2008R2, both},
         {"6.2 workstation", Answer(nt, 6, 2, kWorkstation), [] {}, Win7, both},
         {"10.0", Answer(nt, 10, 0, kWorkstation), [] {}, WinFuture, both},
-        {"5.2 workstation AMD64", Answer(nt, 5, 2, kWorkstation), [] { sim::SetNativeArchitecture(kAmd64); }, WinXP,
-         both},
+        {"5.2 workstation AMD64", Answer(nt, 5, 2, kWorkstation), [] { sim::SetNativeArchitecture(kAmd64); },
+         WinXP, both},
         {"5.2 workstation IA64", Answer(nt, 5, 2, kWorkstation), [] { sim::SetNativeArchitecture(kIa64); },
          WinServer2003, both},
         {"5.2 workstation without GetNativeSystemInfo", Answer(nt, 5, 2, kWorkstation),
          [] { sim::RemoveKernel32Export("GetNativeSystemInfo"); }, WinServer2003, both},
-        {"5.2 workstation without kernel32", Answer(nt, 5, 2, kWorkstation), [] { sim::SetKernel32Loaded(false); },
-         WinServer2003, both},
+        {"5.2 workstation without kernel32", Answer(nt, 5, 2, kWorkstation),
+         [] { sim::SetKernel32Loaded(false); }, WinServer2003, both},
         {"XP", Answer(nt, 5, 1, kWorkstation), [] {}, WinXP, both},
         {"NT 4", Answer(nt, 4, 0, kWorkstation), [] {}, WinNT4, plain},
         {"Windows 95", Answer(nine, 4, 0, 0), [] {}, Win95, plain},
         {"Windows 98", Answer(nine, 4, 10, 0), [] {}, Win98, plain},
         {"Windows Me", Answer(nine, 4, 90, 0), [] {}, WinMe, plain},
         {"Win32s", Answer(VER_PLATFORM_WIN32s, 3, 10, 0), [] {}, Win32s, plain},
-        {"first query fails", Answer(nt, 6, 1, kWorkstation),
-         [] { sim::FailCall("GetVersionExW", 1, ERROR_INVALID_PARAMETER); }, WinUnknown, {}},
+        {"first query fails",
+         Answer(nt, 6, 1, kWorkstation),
+         [] { sim::FailCall("GetVersionExW", 1, ERROR_INVALID_PARAMETER); },
+         WinUnknown,
+         {}},
         {"second query fails", Answer(nt, 6, 1, kWorkstation),
          [] { sim::FailCall("GetVersionExW", 2, ERROR_INVALID_PARAMETER); }, WinUnknown, plain},
     };
@@ -199,6 +215,10 @@ struct ServicePackText {
     std::size_t kept;
 };
 
+void PrintTo(const ServicePackText& value, std::ostream* out) {
+    *out << value.name;
+}
+
 class ServicePackTextTest : public SimTest, public ::testing::WithParamInterface<ServicePackText> {};
 
 TEST_P(ServicePackTextTest, IsCutToCapacityAndTerminated) {
@@ -215,7 +235,8 @@ TEST_P(ServicePackTextTest, IsCutToCapacityAndTerminated) {
 }
 
 INSTANTIATE_TEST_SUITE_P(CWinVersion, ServicePackTextTest,
-                         ::testing::Values(ServicePackText{"empty", 0, 0}, ServicePackText{"126 units", 126, 126},
+                         ::testing::Values(ServicePackText{"empty", 0, 0},
+                                           ServicePackText{"126 units", 126, 126},
                                            ServicePackText{"127 units", 127, 127},
                                            ServicePackText{"128 units unterminated", 128, 127}),
                          [](const auto& info) { return TestNameOf(info.param.name); });
@@ -226,6 +247,10 @@ struct ProductInfoCase {
     DWORD productType;
     std::size_t calls;
 };
+
+void PrintTo(const ProductInfoCase& value, std::ostream* out) {
+    *out << value.name;
+}
 
 class ProductInfoTest : public SimTest, public ::testing::WithParamInterface<ProductInfoCase> {};
 
@@ -242,7 +267,8 @@ INSTANTIATE_TEST_SUITE_P(
     CWinVersion, ProductInfoTest,
     ::testing::Values(ProductInfoCase{"reported", [] { sim::SetProductInfo(TRUE, 0x06); }, 0x06, 1},
                       ProductInfoCase{"call returns 0", [] { sim::SetProductInfo(FALSE, 0x06); }, 0, 1},
-                      ProductInfoCase{"function missing", [] { sim::RemoveKernel32Export("GetProductInfo"); }, 0, 0},
+                      ProductInfoCase{"function missing", [] { sim::RemoveKernel32Export("GetProductInfo"); },
+                                      0, 0},
                       ProductInfoCase{"no kernel32", [] { sim::SetKernel32Loaded(false); }, 0, 0}),
     [](const auto& info) { return TestNameOf(info.param.name); });
 
@@ -250,6 +276,10 @@ struct BitnessCase {
     WORD architecture;
     Bitness bitness;
 };
+
+void PrintTo(const BitnessCase& value, std::ostream* out) {
+    *out << "architecture " << value.architecture;
+}
 
 class BitnessTest : public SimTest, public ::testing::WithParamInterface<BitnessCase> {};
 
@@ -262,13 +292,12 @@ TEST_P(BitnessTest, FollowsTheNativeArchitecture) {
     EXPECT_EQ(version.m_systemInfo.wProcessorArchitecture, GetParam().architecture);
 }
 
-INSTANTIATE_TEST_SUITE_P(CWinVersion, BitnessTest,
-                         ::testing::Values(BitnessCase{kIntel, Bits32}, BitnessCase{kIa64, Bits64},
-                                           BitnessCase{kAmd64, Bits64},
-                                           BitnessCase{PROCESSOR_ARCHITECTURE_IA32_ON_WIN64, Bits64},
-                                           BitnessCase{5, BitsUnknown}, BitnessCase{12, BitsUnknown},
-                                           BitnessCase{PROCESSOR_ARCHITECTURE_UNKNOWN, BitsUnknown}),
-                         [](const auto& info) { return "Architecture" + std::to_string(info.param.architecture); });
+INSTANTIATE_TEST_SUITE_P(
+    CWinVersion, BitnessTest,
+    ::testing::Values(BitnessCase{kIntel, Bits32}, BitnessCase{kIa64, Bits64}, BitnessCase{kAmd64, Bits64},
+                      BitnessCase{PROCESSOR_ARCHITECTURE_IA32_ON_WIN64, Bits64}, BitnessCase{5, BitsUnknown},
+                      BitnessCase{12, BitsUnknown}, BitnessCase{PROCESSOR_ARCHITECTURE_UNKNOWN, BitsUnknown}),
+    [](const auto& info) { return "Architecture" + std::to_string(info.param.architecture); });
 
 TEST_F(WinVersionTest, MissingGetNativeSystemInfoLeavesTheSystemInfoZero) {
     sim::RemoveKernel32Export("GetNativeSystemInfo");
@@ -299,6 +328,10 @@ struct EditionCase {
     std::vector<int> metrics;
     DWORD flags;
 };
+
+void PrintTo(const EditionCase& value, std::ostream* out) {
+    *out << "edition flags " << value.flags;
+}
 
 class EditionTest : public SimTest, public ::testing::WithParamInterface<EditionCase> {};
 
