@@ -17,3 +17,5 @@ target_link_libraries(quenloft_core PUBLIC quenloft_sim)
 
 enable_testing()
 add_subdirectory(tests/unit)
+add_subdirectory(tests/fidelity)
+add_subdirectory(tests/fault)

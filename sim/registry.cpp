@@ -195,7 +195,8 @@ std::u16string ValueKey(LPCWSTR valueName) {
     return FoldCase(FromWide(valueName));
 }
 
-LSTATUS QueryValue(HKEY key, LPCWSTR valueName, LPDWORD reserved, LPDWORD type, LPBYTE data, LPDWORD size) {
+LSTATUS QueryValue(HKEY key, LPCWSTR valueName, LPDWORD reserved, LPDWORD type, LPBYTE data, LPDWORD size,
+                   DWORD& written) {
     OpenKey* open = nullptr;
     const LSTATUS access = CheckValueAccess(key, KEY_QUERY_VALUE, open);
     if (access != ERROR_SUCCESS) {
@@ -213,12 +214,14 @@ LSTATUS QueryValue(HKEY key, LPCWSTR valueName, LPDWORD reserved, LPDWORD type, 
     const bool fits = data == nullptr || storedSize <= *size;
     if (data != nullptr && fits && storedSize != 0) {
         std::memcpy(data, stored.data.data(), storedSize);
+        written = storedSize;
     }
     // A string stored without its terminator comes back terminated when the
     // buffer has room for one more unit; the size stays the stored one.
     if (data != nullptr && fits && IsStringType(stored.type) && LacksTerminator(stored.data) &&
         *size - storedSize >= sizeof(WCHAR)) {
         std::memset(data + storedSize, 0, sizeof(WCHAR));
+        written = storedSize + sizeof(WCHAR);
     }
     if (type != nullptr) {
         *type = stored.type;
@@ -297,14 +300,19 @@ LSTATUS WINAPI RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, LPDWORD lpReserv
         return static_cast<LSTATUS>(*injected);
     }
     const DWORD bufferSize = lpcbData == nullptr ? 0 : *lpcbData;
-    const LSTATUS result = QueryValue(hKey, lpValueName, lpReserved, lpType, lpData, lpcbData);
-    // Asked for the size alone, a failed query reports a size of 0.
-    if (result != ERROR_SUCCESS && lpData == nullptr && lpcbData != nullptr) {
+    const std::vector<BYTE> bufferOnEntry =
+        lpData == nullptr ? std::vector<BYTE>() : std::vector<BYTE>(lpData, lpData + bufferSize);
+    DWORD written = 0;
+    const LSTATUS result = QueryValue(hKey, lpValueName, lpReserved, lpType, lpData, lpcbData, written);
+    // Asked for the size alone, a failed query reports a size of 0, unless
+    // the arguments themselves were refused.
+    if (result != ERROR_SUCCESS && result != ERROR_INVALID_PARAMETER && lpData == nullptr &&
+        lpcbData != nullptr) {
         *lpcbData = 0;
     }
     const OpenKey* open = FindOpenKey(hKey);
-    Reg().queries.push_back(sim::RegistryQuery{open == nullptr ? u"" : open->nativePath,
-                                               FromWide(lpValueName), bufferSize, result});
+    Reg().queries.push_back(sim::RegistryQuery{open == nullptr ? u"" : open->nativePath, FromWide(lpValueName),
+                                               bufferSize, result, bufferOnEntry, written});
     return result;
 }
 
