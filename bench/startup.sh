@@ -15,15 +15,19 @@ pairs=${1:-30}
 warmup=5
 budget=36864
 exe=$repo/build/win32/Quenloft.exe
-# shellcheck source-path=SCRIPTDIR/.. source=scripts/lib/wine_session.sh
-. "$repo/scripts/lib/wine_session.sh"
+# The booted Wine prefix of the build, which the end-to-end scenarios and scripts/run copy too.
+wine_template=$repo/build/win32/wine-template
+# shellcheck source-path=SCRIPTDIR/.. source=scripts/lib/wine-session.sh
+. "$repo/scripts/lib/wine-session.sh"
 
 work=$(mktemp -d)
 first_copy=
 cleanup() {
-    wine_session_stop
+    ws_end_session
     rm -rf "$work"
 }
+ws_begin_session
+# Takes the place of the session's EXIT trap; cleanup ends the session first.
 trap cleanup EXIT
 
 build_exe() {
@@ -53,18 +57,18 @@ report_size() {
     echo "size:    Quenloft.exe $size bytes, budget $budget, $((budget - size)) left ($((size * 100 / budget))% used)"
 }
 
+# Plain wine, not ws_wine: $! must be the program's own process.
 start_first_copy() {
-    LC_ALL=en_US.UTF-8 wine "$exe" >/dev/null 2>&1 &
+    LC_ALL=en_US.UTF-8 WINEDEBUG=-all wine "$exe" >/dev/null 2>&1 &
     first_copy=$!
-    wine_session_wait_window Quenloft 60 >/dev/null || {
+    ws_wait_window_of_pid "$first_copy" 60 >/dev/null || {
         echo "bench: the first copy showed no dialog" >&2
         exit 1
     }
 }
 
 stop_first_copy() {
-    wine_session_dismiss "$first_copy" || echo "bench: the first copy did not close" >&2
-    wait "$first_copy" || true
+    ws_close_with_escape "$first_copy" || echo "bench: the first copy did not close" >&2
 }
 
 # Prints the wall time of one whole `wine X.exe` in microseconds; the exe must
@@ -72,7 +76,7 @@ stop_first_copy() {
 time_run() {
     local program=$1 expected=$2 start end status=0
     start=${EPOCHREALTIME/./}
-    LC_ALL=en_US.UTF-8 wine "$program" >/dev/null 2>&1 || status=$?
+    LC_ALL=en_US.UTF-8 ws_wine "$program" >/dev/null 2>&1 || status=$?
     end=${EPOCHREALTIME/./}
     if [ "$status" -ne "$expected" ]; then
         echo "bench: $program exited with $status, expected $expected" >&2
@@ -133,8 +137,9 @@ main() {
     build_floor
     describe_machine
     report_size
-    wine_session_start_display
-    wine_session_make_prefix "$work/prefix"
+    ws_start_display
+    ws_ensure_template "$wine_template"
+    ws_use_fresh_prefix "$wine_template" "$work/prefix"
     start_first_copy
     measure_pairs
     stop_first_copy

@@ -3,7 +3,7 @@
 # cleanup that stops everything started here, also when the caller fails.
 #
 # Source it from bash, then call ws_begin_session once; everything it starts is
-# stopped by the EXIT trap it installs.
+# stopped by the EXIT trap it installs. Callers may run with set -e.
 # shellcheck disable=SC2034 # WS_EXIT_STATUS is read by the sourcing scripts
 
 WS_FIRST_DISPLAY=90
@@ -58,8 +58,8 @@ ws_start_display() {
             export DISPLAY=":$n"
             return 0
         fi
-        kill "$WS_XVFB_PID" 2>/dev/null
-        wait "$WS_XVFB_PID" 2>/dev/null
+        kill "$WS_XVFB_PID" 2>/dev/null || true
+        wait "$WS_XVFB_PID" 2>/dev/null || true
         WS_XVFB_PID=
     done
     ws_fail "no free X display between :$WS_FIRST_DISPLAY and :$WS_LAST_DISPLAY"
@@ -206,11 +206,23 @@ ws_wait_exit() {
     local pid=$1 seconds=$2 tries
     for ((tries = seconds * 10; tries > 0; tries--)); do
         if ! kill -0 "$pid" 2>/dev/null; then
-            wait "$pid"
-            WS_EXIT_STATUS=$?
+            WS_EXIT_STATUS=0
+            wait "$pid" || WS_EXIT_STATUS=$?
             return 0
         fi
         sleep 0.1
+    done
+    return 1
+}
+
+# Presses Escape until process $1 has ended, and sets WS_EXIT_STATUS: a key that
+# arrives while the dialog is still being set up can be lost. Returns 1 if the
+# process is still running after three presses.
+ws_close_with_escape() {
+    local pid=$1 presses
+    for ((presses = 3; presses > 0; presses--)); do
+        xdotool key Escape
+        ws_wait_exit "$pid" 3 && return 0
     done
     return 1
 }
@@ -242,13 +254,13 @@ ws_screenshot_window() {
 # QUENLOFT_KEEP_PREFIX is set (to look into it after a failure).
 ws_end_session() {
     if [ -n "$WS_PREFIX" ]; then
-        WINEPREFIX=$WS_PREFIX wineserver -k 2>/dev/null
-        WINEPREFIX=$WS_PREFIX wineserver -w 2>/dev/null
+        WINEPREFIX=$WS_PREFIX wineserver -k 2>/dev/null || true
+        WINEPREFIX=$WS_PREFIX wineserver -w 2>/dev/null || true
         [ -z "$WS_REMOVE_PREFIX" ] || [ -n "${QUENLOFT_KEEP_PREFIX:-}" ] || rm -rf "$WS_PREFIX"
     fi
     if [ -n "$WS_XVFB_PID" ]; then
-        kill "$WS_XVFB_PID" 2>/dev/null
-        wait "$WS_XVFB_PID" 2>/dev/null
+        kill "$WS_XVFB_PID" 2>/dev/null || true
+        wait "$WS_XVFB_PID" 2>/dev/null || true
     fi
 }
 

@@ -2,16 +2,20 @@
 # Runs scripts/release with throwaway certificates and checks what it publishes:
 # refusals write nothing, a failed signing keeps the previous release, and the
 # time stamp keeps the signature valid after the one-day signing certificate
-# expired. The release runs in a copy of the source tree, so the repository's
-# own build/ and dist/ are never touched. Last, the signed exe runs under Wine.
+# expired. The release runs in a copy of the source tree, so it never touches
+# the repository's own build/ and dist/. Last, the signed exe runs under Wine,
+# in a fresh copy of the booted Wine prefix that the end-to-end scenarios copy
+# too (QUENLOFT_WINE_TEMPLATE, set by CTest; without it, one is booted in the
+# work directory).
 # Usage: check_signed_release.sh SOURCE_DIR
 set -eu
 
 source_dir=$(cd "$1" && pwd)
-# shellcheck source-path=SCRIPTDIR/../.. source=scripts/lib/wine_session.sh
-. "$source_dir/scripts/lib/wine_session.sh"
+# shellcheck source-path=SCRIPTDIR/../.. source=scripts/lib/wine-session.sh
+. "$source_dir/scripts/lib/wine-session.sh"
 
 work=$(mktemp -d)
+wine_template=${QUENLOFT_WINE_TEMPLATE:-$work/wine-template}
 tree=$work/tree
 pki=$work/pki
 dist=$tree/dist
@@ -19,9 +23,11 @@ pfx_pass='throwaway pass'
 failures=0
 
 cleanup() {
-    wine_session_stop
+    ws_end_session
     rm -rf "$work"
 }
+ws_begin_session
+# Takes the place of the session's EXIT trap; cleanup ends the session first.
 trap cleanup EXIT
 
 fail() {
@@ -186,22 +192,23 @@ check_failed_signing_keeps_release() {
 }
 
 check_runs_under_wine() {
-    local exe=$1 pid status=0
+    local exe=$1 pid window
     echo "case: the signed exe under Wine"
-    wine_session_start_display
-    wine_session_make_prefix "$work/prefix"
-    LC_ALL=en_US.UTF-8 wine "$exe" >/dev/null 2>&1 &
+    ws_start_display
+    ws_ensure_template "$wine_template"
+    ws_use_fresh_prefix "$wine_template" "$work/prefix"
+    # Plain wine, not ws_wine: $! must be the program's own process.
+    LC_ALL=en_US.UTF-8 WINEDEBUG=-all wine "$exe" >/dev/null 2>&1 &
     pid=$!
-    if ! wine_session_wait_window Quenloft 60 >/dev/null; then
+    if ! window=$(ws_wait_window_of_pid "$pid" 60) || [ "$(xdotool getwindowname "$window")" != Quenloft ]; then
         fail "wine: the signed exe showed no window titled Quenloft"
         return 0
     fi
-    if ! wine_session_dismiss "$pid"; then
+    if ! ws_close_with_escape "$pid"; then
         fail "wine: the signed exe did not end after Escape"
         return 0
     fi
-    wait "$pid" || status=$?
-    [ "$status" -eq 0 ] || fail "wine: the signed exe exited with $status, not 0"
+    [ "$WS_EXIT_STATUS" -eq 0 ] || fail "wine: the signed exe exited with $WS_EXIT_STATUS, not 0"
 }
 
 forget_signing_environment
