@@ -1,8 +1,8 @@
 #pragma once
 
-#include <stdint.h>
+#include <cstdint>
 
-enum BuiltinGroup : uint32_t {
+enum BuiltinGroup : std::uint32_t {
     Administrators = 0,
     Guests = 1,
 };

@@ -104,7 +104,7 @@ CWinVersion::CWinVersion()
     ReadProductType(kernel32);
 }
 
-CWinVersion::~CWinVersion() {}
+CWinVersion::~CWinVersion() = default;
 
 void CWinVersion::ReadNativeSystemInfo(HMODULE kernel32) {
     if (kernel32 == nullptr) {

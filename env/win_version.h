@@ -1,11 +1,11 @@
 // Which Windows release the program runs on.
 #pragma once
 
-#include <stdint.h>
+#include <cstdint>
 
 #include "platform/windows_api.h"
 
-enum WinKind : int16_t {
+enum WinKind : std::int16_t {
     WinUnknown = 0,
     Win32s = 1,
     Win95 = 2,
@@ -22,7 +22,7 @@ enum WinKind : int16_t {
     WinFuture = -1,
 };
 
-enum Bitness : uint16_t {
+enum Bitness : std::uint16_t {
     BitsUnknown = 0,
     Bits32 = 1,
     Bits64 = 2,

@@ -1,9 +1,9 @@
 #pragma once
 
-#include <stdint.h>
+#include <cstdint>
 
 // How the program sees the fast-resume setting; held in 32 bits.
-enum FastResumeState : int32_t {
+enum FastResumeState : std::int32_t {
     Disabled = 0,
     Enabled = 1,
 };

@@ -311,8 +311,9 @@ LSTATUS WINAPI RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, LPDWORD lpReserv
         *lpcbData = 0;
     }
     const OpenKey* open = FindOpenKey(hKey);
-    Reg().queries.push_back(sim::RegistryQuery{open == nullptr ? u"" : open->nativePath, FromWide(lpValueName),
-                                               bufferSize, result, bufferOnEntry, written});
+    Reg().queries.push_back(sim::RegistryQuery{open == nullptr ? u"" : open->nativePath,
+                                               FromWide(lpValueName), bufferSize, result, bufferOnEntry,
+                                               written});
     return result;
 }
 

@@ -111,6 +111,11 @@ struct RegistryQuery {
     std::u16string valueName;
     DWORD bufferSize;  // *lpcbData on entry, 0 when null
     LSTATUS result;
+    // The caller's buffer as it was handed in (bufferSize bytes; empty when
+    // lpData was null), and how many of its leading bytes the query wrote:
+    // everything the caller reads beyond those is its own fill.
+    std::vector<BYTE> bufferOnEntry;
+    DWORD bytesWritten;
 };
 const std::vector<RegistryQuery>& RegistryQueries();
 
