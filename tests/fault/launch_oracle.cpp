@@ -1,25 +1,12 @@
 #include "tests/fault/launch_oracle.h"
 
 #include "res/resource.h"
+#include "tests/expected_messages.h"
 #include "tests/fault/version_oracle.h"
 
 namespace {
 
-const std::u16string kTitle = u"Quenloft";
-const std::u16string kRestartPrompt =
-    u"You must restart your computer before the new settings will take effect.\n\nDo you want to restart?";
-const std::u16string kNeedAdmin = u"Please execute by administrator authority.";
-const std::u16string kUnsupported =
-    u"This application program does not work properly under the current version of Windows.";
-const std::u16string kFutureQuestion =
-    u"This application does not support current version of Windows.\nDo you want to continue launching this "
-    u"application?";
 const std::u16string kShutdownPrivilege = u"SeShutdownPrivilege";
-
-constexpr UINT kFutureBox = 0x40134;
-constexpr UINT kUnsupportedBox = 0x10;
-constexpr UINT kNeedAdminBox = 0x30;
-constexpr UINT kRestartBox = 0x144;
 
 class Predictor {
   public:

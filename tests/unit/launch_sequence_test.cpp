@@ -6,6 +6,7 @@
 #include "app/launch_sequence.h"
 #include "app/process_state.h"
 #include "res/resource.h"
+#include "tests/expected_messages.h"
 #include "tests/unit/sim_fixture.h"
 
 namespace {
@@ -14,25 +15,12 @@ const std::u16string kHidUsb = u"SYSTEM\\CurrentControlSet\\Services\\HidUsb";
 const std::u16string kValueName = u"FastResumeDisable";
 const std::u16string kSwitchKey = u"SOFTWARE\\Korvantis\\Common";
 const std::u16string kMutexName = u"Korvantis.Quenloft.ExclusiveMutex";
-const std::u16string kTitle = u"Quenloft";
-const std::u16string kRestartEnglish =
-    u"You must restart your computer before the new settings will take effect.\n\nDo you want to restart?";
 const std::u16string kRestartFrench =
     u"Il est nécessaire de redémarrer l'ordinateur pour appliquer les nouveaux réglages.\n\nRedémarrer "
     u"maintenant?";
 const std::u16string kRestartJapanese =
     u"新しい設定を有効にするには、コンピュータを再起動する必要があります。\n\n今すぐ再起動しますか？";
-const std::u16string kNeedAdmin = u"Please execute by administrator authority.";
-const std::u16string kUnsupported =
-    u"This application program does not work properly under the current version of Windows.";
-const std::u16string kFutureQuestion =
-    u"This application does not support current version of Windows.\nDo you want to continue launching this "
-    u"application?";
 const sim::StoredValue kDword1{REG_DWORD, DwordBytes(1)};
-constexpr UINT kRestartBox = 0x144;
-constexpr UINT kUnsupportedBox = 0x10;
-constexpr UINT kNeedAdminBox = 0x30;
-constexpr UINT kFutureBox = 0x40134;
 
 int RunProgram() {
     return RunLaunchSequence(sim::ProgramInstance());
@@ -119,16 +107,16 @@ void PrintTo(const ChangeCase& value, std::ostream* out) {
 
 std::vector<ChangeCase> ChangeCases() {
     return {
-        {"disable then No", 1033, false, IDNO, kRestartEnglish, false},
-        {"enable then No", 1033, true, IDNO, kRestartEnglish, false},
-        {"disable then Yes", 1033, false, IDYES, kRestartEnglish, true},
-        {"enable then Yes", 1033, true, IDYES, kRestartEnglish, true},
-        {"disable then Enter answers No", 1033, false, sim::kPressEnter, kRestartEnglish, false},
-        {"disable then the box fails", 1033, false, 0, kRestartEnglish, false},
+        {"disable then No", 1033, false, IDNO, kRestartPrompt, false},
+        {"enable then No", 1033, true, IDNO, kRestartPrompt, false},
+        {"disable then Yes", 1033, false, IDYES, kRestartPrompt, true},
+        {"enable then Yes", 1033, true, IDYES, kRestartPrompt, true},
+        {"disable then Enter answers No", 1033, false, sim::kPressEnter, kRestartPrompt, false},
+        {"disable then the box fails", 1033, false, 0, kRestartPrompt, false},
         {"French disable then No", 1036, false, IDNO, kRestartFrench, false},
         {"French enable then Yes", 1036, true, IDYES, kRestartFrench, true},
         {"Japanese disable then Yes", 1041, false, IDYES, kRestartJapanese, true},
-        {"German UI falls back to English", 1031, true, IDNO, kRestartEnglish, false},
+        {"German UI falls back to English", 1031, true, IDNO, kRestartPrompt, false},
     };
 }
 
@@ -197,7 +185,7 @@ TEST_P(FailedApplyTest, StillAsksAndEndsWithZero) {
     EXPECT_EQ(RunProgram(), 0);
 
     ASSERT_EQ(sim::MessageBoxes().size(), 1u);
-    EXPECT_EQ(sim::MessageBoxes()[0].text, kRestartEnglish);
+    EXPECT_EQ(sim::MessageBoxes()[0].text, kRestartPrompt);
     EXPECT_EQ(sim::Value(kHidUsb, kValueName),
               GetParam().storedDisabled ? std::optional(kDword1) : std::nullopt);
 }
