@@ -284,10 +284,10 @@ def check_dialogs(pe, resources):
         header, controls = decode_dialog(data)
         for field, value in DIALOG_HEADER.items():
             yield Case(f"dialog 102 lang {lang} {field}", value, header[field])
-        for index, spec in enumerate(DIALOG_CONTROLS[:len(controls)]):
-            expected = expected_control(lang, *spec)
+        for index, control_row in enumerate(DIALOG_CONTROLS[:len(controls)]):
+            expected = expected_control(lang, *control_row)
             for field, value in expected.items():
-                yield Case(f"dialog 102 lang {lang} control {index} (id {spec[0]}) {field}",
+                yield Case(f"dialog 102 lang {lang} control {index} (id {control_row[0]}) {field}",
                            value, controls[index][field])
 
 
