@@ -101,10 +101,6 @@ void FailCall(const std::string& name, int nth, DWORD error, std::intptr_t resul
     detail::W().calls.failures.push_back(detail::PlannedFailure{name, nth, error, result});
 }
 
-DWORD LastError() {
-    return detail::W().calls.lastError;
-}
-
 void SetLastError(DWORD error) {
     detail::SetLastErrorValue(error);
 }

@@ -63,8 +63,7 @@ std::u16string JoinPath(const std::vector<std::u16string>& parts) {
 
 // SOFTWARE\X in the 32-bit view of a 64-bit machine is SOFTWARE\WOW6432Node\X.
 std::vector<std::u16string> Redirect(std::vector<std::u16string> parts, bool view64) {
-    const bool redirected = Reg().wow64 && !view64 && !parts.empty() &&
-                            EqualsIgnoringCase(parts[0], u"SOFTWARE") &&
+    const bool redirected = !view64 && !parts.empty() && EqualsIgnoringCase(parts[0], u"SOFTWARE") &&
                             !(parts.size() > 1 && EqualsIgnoringCase(parts[1], u"WOW6432Node"));
     if (redirected) {
         parts.insert(parts.begin() + 1, u"WOW6432Node");
@@ -393,10 +392,6 @@ std::optional<StoredValue> Value(const std::u16string& path, const std::u16strin
 
 void SetKeyAccess(const std::u16string& path, REGSAM granted) {
     FindOrCreateNode(SplitPath(path))->granted = granted;
-}
-
-void SetWow64(bool on) {
-    Reg().wow64 = on;
 }
 
 const std::vector<RegistryOpen>& RegistryOpens() {

@@ -319,10 +319,6 @@ BOOL WINAPI ExitWindowsEx(UINT uFlags, DWORD dwReason) {
 
 namespace sim {
 
-void SetTokenGroups(std::vector<TokenGroup> groups) {
-    Security().groups = std::move(groups);
-}
-
 void SetAccount(Account account) {
     Security().groups = SecurityState::GroupsOf(account);
 }

@@ -51,7 +51,6 @@ std::vector<std::string> CallNames();
 void FailCall(const std::string& name, int nth, DWORD error);
 void FailCall(const std::string& name, int nth, DWORD error, std::intptr_t result);
 
-DWORD LastError();
 void SetLastError(DWORD error);
 
 // -------------------------------------------------------------- handles ----
@@ -93,8 +92,6 @@ std::optional<StoredValue> Value(const std::u16string& path, const std::u16strin
 // needed); KEY_ALL_ACCESS by default. Creating a subkey needs KEY_CREATE_SUB_KEY
 // here; keys created below inherit the mask.
 void SetKeyAccess(const std::u16string& path, REGSAM granted);
-// Off: a 32-bit Windows, no redirection, view flags ignored.
-void SetWow64(bool on);
 
 struct RegistryOpen {
     std::string function;         // "RegOpenKeyExW" or "RegCreateKeyExW"
@@ -170,7 +167,6 @@ struct TokenGroup {
     std::vector<DWORD> subAuthorities;
     DWORD attributes;
 };
-void SetTokenGroups(std::vector<TokenGroup> groups);
 enum class Account { ElevatedAdmin, UnelevatedAdmin, User, Guest };
 void SetAccount(Account account);
 

@@ -60,7 +60,6 @@ struct OpenKey {
 
 struct RegistryState {
     RegKey root;
-    bool wow64 = true;
     std::map<std::uintptr_t, OpenKey> openKeys;
     std::vector<RegistryOpen> opens;
     std::vector<RegistryQuery> queries;
